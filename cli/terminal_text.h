@@ -1,0 +1,21 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace wordloom {
+
+// The terminal's text: UTF-8, unless the locale's codeset is a GB one.
+class TerminalText {
+ public:
+  TerminalText();  // reads the locale; call after setlocale(LC_ALL, "")
+  // An argument as GBK bytes, or nothing when it has a character without a GBK form.
+  std::optional<std::string> ToGbk(const std::string& arg) const;
+  // A UTF-8 message in the terminal's encoding.
+  std::string FromUtf8(const std::string& utf8) const;
+  bool gbk() const { return gbk_; }
+
+ private:
+  bool gbk_ = false;
+};
+
+}  // namespace wordloom

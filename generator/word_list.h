@@ -1,0 +1,50 @@
+#pragma once
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wordloom {
+
+// The library's entries in file order, packed into one byte buffer: entry i
+// spans [End(i-1), End(i)). Eight bytes per entry beyond the text itself.
+class WordList {
+ public:
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  const char* Data(size_t i) const { return buf_.data() + Begin(i); }
+  size_t Length(size_t i) const { return ends_[i] - Begin(i); }
+  std::string_view operator[](size_t i) const { return {Data(i), Length(i)}; }
+
+  // Splits GBK library text into entries and appends them: a line ends at
+  // LF, a CR just before it goes too, a last line without LF still counts,
+  // and an entry stops at its first NUL byte.
+  void AppendText(std::string&& text);
+  void Clear();
+
+  // First position whose entry equals `word` byte for byte; size() if none.
+  size_t Find(std::string_view word) const;
+
+ private:
+  size_t Begin(size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
+
+  std::string buf_;
+  std::vector<size_t> ends_;
+};
+
+// The word list of the current run; empty between runs.
+extern WordList g_words;
+
+struct LoadResult {
+  enum Kind { kOk, kFileError, kEncodingError } kind = kOk;
+  std::string message;  // UTF-8, names the file
+};
+
+// Reads the library at `path` and appends its entries to g_words. Files with
+// a byte-order mark or in UTF-8 are brought to GBK first.
+LoadResult LoadWords(const std::filesystem::path& path);
+size_t FindCore(std::string_view coreWord);
+void ClearWords();
+
+}  // namespace wordloom

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds, and runs every test. Non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh
+# The dialog tests need a display; Xvfb gives them one.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j2
