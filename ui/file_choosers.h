@@ -1,0 +1,25 @@
+#pragma once
+#include <filesystem>
+#include <optional>
+
+#include <wx/string.h>
+#include <wx/window.h>
+
+namespace wordloom::ui {
+
+// The file name as the file system sees it (bytes on POSIX, UTF-16 on Windows).
+std::filesystem::path ToFsPath(const wxString& path);
+
+// The open chooser of "打开词库": an existing file, or nothing when cancelled.
+std::optional<std::filesystem::path> ChooseLibraryFile(wxWindow* owner);
+
+// The save chooser of the generate command: proposes "test" with the text
+// file filter; a name typed without an extension gets ".txt", and an existing
+// file is only replaced after the user agreed.
+std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner);
+
+// `path` with "." + `ext` appended when its last component has no extension
+// (no dot after the first character); otherwise `path` unchanged.
+wxString WithDefaultExtension(const wxString& path, const wxString& ext);
+
+}  // namespace wordloom::ui

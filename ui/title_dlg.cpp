@@ -1,0 +1,220 @@
+#include "title_dlg.h"
+
+#include <wx/button.h>
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
+
+#include "about_dlg.h"
+#include "app_icons.h"
+#include "dialog_front_end.h"
+#include "dialog_templates.h"
+#include "file_choosers.h"
+#include "gbk_codec.h"
+#include "generation_run.h"
+#include "messages.h"
+#include "message_box.h"
+#include "template_builder.h"
+
+namespace {
+
+// The close entry of the GTK context menu carries the system's close command
+// (SC_CLOSE), so OnSysCommand sees the same ids everywhere.
+constexpr unsigned kScClose = 0xF060;
+
+}  // namespace
+
+CTitleDlg::CTitleDlg(wxWindow* parent)
+    : wxDialog(parent, IDD_TITLE_DIALOG, wxString(), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      m_hIcon(wordloom::ui::AppIcons()) {
+  wordloom::ui::BuildFromTemplate(*this, wordloom::res::TitleDialogTemplate());
+  m_cbSeparator = wxDynamicCast(FindWindow(IDC_SEPARATOR), wxComboBox);
+
+  // The ids are the template's, not wx's stock ids: tell the dialog which
+  // buttons Enter and Esc (and the close box) stand for.
+  SetAffirmativeId(IDOK);
+  SetEscapeId(IDCANCEL);
+
+  Bind(wxEVT_INIT_DIALOG, &CTitleDlg::OnInitDialog, this);
+  Bind(wxEVT_BUTTON, &CTitleDlg::OnOK, this, IDOK);
+  Bind(wxEVT_BUTTON, &CTitleDlg::OnCancel, this, IDCANCEL);
+  Bind(wxEVT_BUTTON, &CTitleDlg::OnOpenLibrary, this, IDC_OPEN_LIBRARY);
+  Bind(wxEVT_CHAR_HOOK, &CTitleDlg::OnCharHook, this);
+  Bind(wxEVT_CONTEXT_MENU, &CTitleDlg::OnContextMenu, this);
+  Bind(wxEVT_MENU, &CTitleDlg::OnMenuCommand, this);
+#ifdef __WXMSW__
+  Bind(wxEVT_PAINT, &CTitleDlg::OnPaint, this);
+#endif
+  Centre();
+}
+
+void CTitleDlg::OnInitDialog(wxInitDialogEvent& event) {
+#ifdef __WXMSW__
+  if (HMENU hSysMenu = ::GetSystemMenu(GetHwnd(), FALSE)) {
+    const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
+    if (about && *about) {
+      const wxString text = wxString::FromUTF8(about);
+      ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, text.wc_str());
+    }
+  }
+#endif
+  SetIcons(m_hIcon);
+  // The first tab stop, the generate button, starts with the focus.
+  if (wxWindow* first = FindWindow(IDOK)) first->SetFocus();
+  event.Skip();
+}
+
+wxString CTitleDlg::FieldText(int id) const {
+  const auto* field = wxDynamicCast(FindWindow(id), wxTextCtrl);
+  return field ? field->GetValue() : wxString();
+}
+
+void CTitleDlg::OnOK(wxCommandEvent&) {
+  wordloom::RunInputs inputs;
+  inputs.countText = FieldText(IDC_TITLE_COUNT).utf8_string();
+  inputs.lengthText = FieldText(IDC_TITLE_LENGTH).utf8_string();
+  // Lengths are GBK byte counts, so the core word is compared and measured
+  // in GBK, the library's encoding.
+  size_t badOffset = 0;
+  if (!wordloom::Utf8ToGbk(FieldText(IDC_CORE_WORD).utf8_string(), inputs.coreWord, badOffset)) {
+    wordloom::ui::ShowAppMessage(this, wxString::FromUTF8(wordloom::msg::kCoreWordNotGbk));
+    return;
+  }
+  inputs.separatorIndex = m_cbSeparator ? m_cbSeparator->GetSelection() : wxNOT_FOUND;
+
+  wordloom::ui::DialogFrontEnd frontEnd(this);
+  wordloom::RunGeneration(inputs, frontEnd);
+}
+
+void CTitleDlg::OnCancel(wxCommandEvent&) {
+  if (IsModal()) {
+    EndModal(IDCANCEL);
+  } else {
+    Hide();
+  }
+}
+
+void CTitleDlg::OnOpenLibrary(wxCommandEvent&) {
+  if (std::optional<std::filesystem::path> path = wordloom::ui::ChooseLibraryFile(this)) {
+    wordloom::g_strLibraryPath = *path;
+  }
+}
+
+void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg dlgAbout;
+    dlgAbout.ShowModal();
+    return;
+  }
+#ifdef __WXMSW__
+  wxDialog::MSWWindowProc(WM_SYSCOMMAND, nID, lParam);
+#else
+  (void)lParam;
+  if ((nID & 0xFFF0) == kScClose) Close();
+#endif
+}
+
+void CTitleDlg::OnCharHook(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  const int mods = event.GetModifiers();
+  if (key == WXK_F1 && mods == wxMOD_NONE) {
+    OnSysCommand(IDM_ABOUTBOX);
+    return;
+  }
+  if (key == WXK_WINDOWS_MENU || key == WXK_MENU || (key == WXK_F10 && mods == wxMOD_SHIFT)) {
+    wxWindow* focus = FindFocus();
+    wxWindow* anchor = focus && focus != this && IsDescendant(focus) ? focus : this;
+    ShowSystemMenu(anchor->ClientToScreen(wxPoint(0, anchor->GetClientSize().y / 2)));
+    return;
+  }
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && mods == wxMOD_NONE) {
+    // On a focused push button Enter presses that button, as it would on
+    // Windows; everywhere else it is the default button's.
+    if (!wxDynamicCast(FindFocus(), wxButton)) {
+      wxCommandEvent click(wxEVT_BUTTON, IDOK);
+      click.SetEventObject(FindWindow(IDOK));
+      OnOK(click);
+      return;
+    }
+  }
+  event.Skip();
+}
+
+void CTitleDlg::OnContextMenu(wxContextMenuEvent& event) {
+  wxPoint pos = event.GetPosition();
+  if (pos == wxDefaultPosition) pos = ClientToScreen(wxPoint(0, 0));
+  ShowSystemMenu(pos);
+}
+
+void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
+  // GTK gives no way into the window manager's menu; this menu holds its
+  // close entry and the separator and About entry Windows adds to it.
+  wxMenu menu;
+  menu.Append(kScClose, wxString::FromUTF8("关闭(&C)\tAlt+F4"));
+  const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
+  if (about && *about) {
+    menu.AppendSeparator();
+    menu.Append(IDM_ABOUTBOX, wxString::FromUTF8(about));
+  }
+  PopupMenu(&menu, ScreenToClient(screenPos));
+}
+
+void CTitleDlg::OnMenuCommand(wxCommandEvent& event) {
+  const unsigned id = static_cast<unsigned>(event.GetId());
+  if ((id & 0xFFF0) == IDM_ABOUTBOX || (id & 0xFFF0) == kScClose) {
+    OnSysCommand(id);
+  } else {
+    event.Skip();
+  }
+}
+
+#ifdef __WXMSW__
+
+WXLRESULT CTitleDlg::MSWWindowProc(WXUINT nMsg, WXWPARAM wParam, WXLPARAM lParam) {
+  switch (nMsg) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnSysCommand(static_cast<unsigned>(wParam), static_cast<long>(lParam));
+        return 0;
+      }
+      break;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<WXLRESULT>(OnQueryDragIcon());
+    default:
+      break;
+  }
+  return wxDialog::MSWWindowProc(nMsg, wParam, lParam);
+}
+
+void CTitleDlg::OnPaint(wxPaintEvent& event) {
+  if (!IsIconized()) {
+    event.Skip();
+    return;
+  }
+  wxPaintDC dc(this);
+  const HDC hdc = static_cast<HDC>(dc.GetHDC());
+  ::SendMessageW(GetHwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+  // Centre the icon in the client rectangle.
+  const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+  const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+  RECT rect;
+  ::GetClientRect(GetHwnd(), &rect);
+  const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+  const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+  ::DrawIcon(hdc, x, y, static_cast<HICON>(OnQueryDragIcon()));
+}
+
+WXHICON CTitleDlg::OnQueryDragIcon() {
+  // The bundle owns the icon, so its handle stays valid while the dialog lives.
+  return m_hIcon.GetIcon(wxSize(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)),
+                         wxIconBundle::FALLBACK_NEAREST_LARGER)
+      .GetHICON();
+}
+
+#endif

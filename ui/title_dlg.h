@@ -1,0 +1,41 @@
+#pragma once
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/iconbndl.h>
+
+// The program's one window (IDD_TITLE_DIALOG): the four inputs, "打开词库",
+// "开始组合" (default, also Enter) and "退出" (also Esc and the close box).
+class CTitleDlg : public wxDialog {
+ public:
+  explicit CTitleDlg(wxWindow* parent = nullptr);
+
+  // System commands: the About entry opens the About box; on GTK the close
+  // entry of the dialog's context menu closes it, on Windows every other
+  // command gets the default processing.
+  void OnSysCommand(unsigned nID, long lParam = 0);
+
+  // The generate command: runs a generation with the fields' contents. The
+  // dialog stays open and the fields keep their values.
+  void OnOK(wxCommandEvent& event);
+  void OnCancel(wxCommandEvent& event);
+  void OnOpenLibrary(wxCommandEvent& event);
+
+  wxComboBox* separatorList() const { return m_cbSeparator; }
+
+ private:
+  void OnInitDialog(wxInitDialogEvent& event);
+  void OnCharHook(wxKeyEvent& event);
+  void OnContextMenu(wxContextMenuEvent& event);
+  void OnMenuCommand(wxCommandEvent& event);
+  void ShowSystemMenu(const wxPoint& screenPos);
+  wxString FieldText(int id) const;
+
+#ifdef __WXMSW__
+  WXLRESULT MSWWindowProc(WXUINT nMsg, WXWPARAM wParam, WXLPARAM lParam) override;
+  void OnPaint(wxPaintEvent& event);
+  WXHICON OnQueryDragIcon();
+#endif
+
+  wxComboBox* m_cbSeparator = nullptr;
+  wxIconBundle m_hIcon;
+};
