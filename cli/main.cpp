@@ -2,13 +2,23 @@
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "crt_rand.h"
 #include "file_access.h"
 #include "generation_run.h"
 #include "messages.h"
 #include "terminal_text.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -17,16 +27,45 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3;
 
+std::filesystem::path PathFromArgument(const std::string& utf8);
+
 class CliFrontEnd : public wordloom::RunFrontEnd {
  public:
   CliFrontEnd(const wordloom::TerminalText& terminal, std::string output) : terminal_(terminal), output_(std::move(output)) {}
   void ShowMessage(const std::string& utf8) override { std::cerr << terminal_.FromUtf8(utf8) << '\n'; }
-  std::optional<std::filesystem::path> ChooseSavePath() override { return std::filesystem::path(output_); }
+  std::optional<std::filesystem::path> ChooseSavePath() override { return PathFromArgument(output_); }
 
  private:
   const wordloom::TerminalText& terminal_;
   std::string output_;
 };
+
+#ifdef _WIN32
+// The ANSI argv loses every character outside the system's code page; the
+// wide command line has them all, so it is parsed as UTF-8 instead.
+std::vector<std::string> Utf8Arguments() {
+  std::vector<std::string> args;
+  int argc = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!wide) return args;
+  for (int i = 0; i < argc; ++i) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], n, nullptr, nullptr);
+    args.push_back(std::move(arg));
+  }
+  LocalFree(wide);
+  return args;
+}
+#endif
+
+std::filesystem::path PathFromArgument(const std::string& utf8) {
+#ifdef _WIN32
+  return std::filesystem::u8path(utf8);
+#else
+  return std::filesystem::path(utf8);
+#endif
+}
 
 int ExitStatus(wordloom::RunOutcome outcome) {
   using wordloom::RunOutcome;
@@ -48,6 +87,18 @@ const char kExitHelp[] =
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   wordloom::IgnoreFileSizeSignal();
+#ifdef _WIN32
+  // Title bytes for "-o -" go out unchanged, without CR added before LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::vector<std::string> utf8Args = Utf8Arguments();
+  std::vector<char*> utf8Argv;
+  for (std::string& a : utf8Args) utf8Argv.push_back(&a[0]);
+  if (!utf8Argv.empty()) {
+    argc = static_cast<int>(utf8Argv.size());
+    utf8Argv.push_back(nullptr);
+    argv = utf8Argv.data();
+  }
+#endif
   const wordloom::TerminalText terminal;
 
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
@@ -81,7 +132,7 @@ int main(int argc, char** argv) {
     return kExitRefused;
   }
   inputs.coreWord = *coreGbk;
-  wordloom::g_strLibraryPath = library;
+  wordloom::g_strLibraryPath = PathFromArgument(library);
 
   CliFrontEnd frontEnd(terminal, output);
   return ExitStatus(wordloom::RunGeneration(inputs, frontEnd));

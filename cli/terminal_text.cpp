@@ -5,7 +5,9 @@
 
 #include "gbk_codec.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <langinfo.h>
 #endif
 
@@ -16,11 +18,17 @@ TerminalText::TerminalText() {
   std::string codeset = nl_langinfo(CODESET);
   std::transform(codeset.begin(), codeset.end(), codeset.begin(), [](unsigned char c) { return std::toupper(c); });
   gbk_ = codeset == "GBK" || codeset == "GB2312" || codeset == "GB18030";
+#else
+  codePage_ = GetConsoleOutputCP();
+  if (codePage_ == 0) codePage_ = GetACP();
+  gbk_ = codePage_ == 936;
 #endif
 }
 
 std::optional<std::string> TerminalText::ToGbk(const std::string& arg) const {
-  if (gbk_) return arg;
+#ifndef _WIN32
+  if (gbk_) return arg;  // on Windows arguments are UTF-8 whatever the code page
+#endif
   std::string out;
   size_t bad = 0;
   if (!Utf8ToGbk(arg, out, bad)) return std::nullopt;
@@ -28,6 +36,18 @@ std::optional<std::string> TerminalText::ToGbk(const std::string& arg) const {
 }
 
 std::string TerminalText::FromUtf8(const std::string& utf8) const {
+#ifdef _WIN32
+  // Arguments always arrive as UTF-8 here (see main), whatever the console.
+  if (!gbk_ && codePage_ != CP_UTF8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    int m = WideCharToMultiByte(codePage_, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(m > 0 ? m : 0), '\0');
+    if (m > 0) WideCharToMultiByte(codePage_, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
+    return out;
+  }
+#endif
   if (!gbk_) return utf8;
   std::string out;
   for (size_t i = 0; i < utf8.size();) {

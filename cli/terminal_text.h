@@ -4,7 +4,8 @@
 
 namespace wordloom {
 
-// The terminal's text: UTF-8, unless the locale's codeset is a GB one.
+// The terminal's text: UTF-8, unless the locale's codeset is a GB one. On
+// Windows, the console's code page (the ANSI one when there is no console).
 class TerminalText {
  public:
   TerminalText();  // reads the locale; call after setlocale(LC_ALL, "")
@@ -16,6 +17,9 @@ class TerminalText {
 
  private:
   bool gbk_ = false;
+#ifdef _WIN32
+  unsigned codePage_ = 65001;
+#endif
 };
 
 }  // namespace wordloom
