@@ -9,7 +9,7 @@ build_dir=${1:-build-gui}
 out_dir=docs/screenshots
 
 if [ -z "${WORDLOOM_SCREENSHOT_INNER:-}" ]; then
-  cmake -S . -B "$build_dir" -DWORDLOOM_BUILD_TESTS=OFF >/dev/null
+  cmake -S . -B "$build_dir" >/dev/null
   cmake --build "$build_dir" -j2 --target wordloom
   # Run the rest again inside a virtual display of its own.
   export WORDLOOM_SCREENSHOT_INNER=1
