@@ -27,6 +27,17 @@ struct TitleRecipe {
   bool hasDrawable;           // at least one position other than the core's
 };
 
+// True once a sink that can stop (a failed or cancelled write) has stopped;
+// sinks without stopped() never do.
+template <class Sink>
+auto SinkStopped(const Sink& out, int) -> decltype(static_cast<bool>(out.stopped())) {
+  return out.stopped();
+}
+template <class Sink>
+bool SinkStopped(const Sink&, long) {
+  return false;
+}
+
 // Appends one title, in the form it takes in the file (ending in CR LF), to
 // `out`, which needs Append(const char*, size_t). The title starts with the
 // core and takes drawn entries, each after the separator, until the first
@@ -40,6 +51,9 @@ void BuildTitle(Sink& out, const TitleRecipe& recipe, PositionDraw& draw) {
     const WordList& words = recipe.words;
     const char sep = recipe.separator;
     for (;;) {
+      // A title heading for 2 GB must not be finished after the disk filled
+      // up or the user cancelled.
+      if (SinkStopped(out, 0)) break;
       if (sep) {
         out.Append(&sep, 1);
         ++length;
