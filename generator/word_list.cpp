@@ -37,8 +37,12 @@ void WordList::AppendText(std::string&& text) {
     ends_.push_back(w);
     r = lineEnd + 1;
   }
+  // Giving back the dropped line ends costs a second copy of the whole text
+  // for a moment; only worth it when they were a good part of it (ten
+  // million empty lines), not for a 100 MB line that lost one LF.
+  const bool worthShrinking = end - w > end / 4;
   buf_.resize(w);
-  buf_.shrink_to_fit();
+  if (worthShrinking) buf_.shrink_to_fit();
 }
 
 void WordList::Clear() {
