@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -55,6 +56,83 @@ mode_t CurrentUmask() {
   return mask;
 }
 
+// Ctrl-C, a logout or a kill during a long write must not leave the
+// temporary file behind: while one exists, these signals remove it and then
+// end the process as they would have. SIGKILL cannot be caught; what it
+// leaves is a file named .<target>.wordloom-XXXXXX beside the target.
+const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr size_t kSignalCount = sizeof kCleanupSignals / sizeof kCleanupSignals[0];
+char g_signalTempPath[PATH_MAX];
+volatile sig_atomic_t g_signalTempSet = 0;
+bool g_handlerInstalled[kSignalCount];
+
+extern "C" void RemoveTempAndRaise(int sig) {
+  if (g_signalTempSet) ::unlink(g_signalTempPath);
+  ::signal(sig, SIG_DFL);
+  ::raise(sig);  // delivered with the default action once the handler returns
+}
+
+// Blocks the cleanup signals for as long as it lives, so that a temporary
+// file is never created, renamed or forgotten halfway through a signal.
+class SignalsBlocked {
+ public:
+  SignalsBlocked() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kCleanupSignals) sigaddset(&set, sig);
+    ::pthread_sigmask(SIG_BLOCK, &set, &old_);
+  }
+  ~SignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+
+ private:
+  sigset_t old_;
+};
+
+// Called with the signals blocked.
+void WatchTemp(const std::string& path) {
+  if (g_signalTempSet || path.size() >= sizeof g_signalTempPath) return;
+  std::memcpy(g_signalTempPath, path.c_str(), path.size() + 1);
+  g_signalTempSet = 1;
+  for (size_t i = 0; i < kSignalCount; ++i) {
+    struct sigaction old;
+    // Only where nobody else decided what the signal does (not under nohup,
+    // not over a handler of the program's own).
+    g_handlerInstalled[i] = ::sigaction(kCleanupSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_DFL;
+    if (!g_handlerInstalled[i]) continue;
+    struct sigaction act;
+    std::memset(&act, 0, sizeof act);
+    act.sa_handler = RemoveTempAndRaise;
+    sigemptyset(&act.sa_mask);
+    ::sigaction(kCleanupSignals[i], &act, nullptr);
+  }
+}
+
+// Called with the signals blocked.
+void UnwatchTemp(const std::string& path) {
+  if (!g_signalTempSet || path != g_signalTempPath) return;
+  g_signalTempSet = 0;
+  for (size_t i = 0; i < kSignalCount; ++i) {
+    if (g_handlerInstalled[i]) ::signal(kCleanupSignals[i], SIG_DFL);
+    g_handlerInstalled[i] = false;
+  }
+}
+
+// The file a target path finally names: symbolic links are followed even
+// when the file they point to does not exist yet, so the new file is made
+// there and the link stays a link.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::vector<char> buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0 || static_cast<size_t>(n) >= buf.size()) break;
+    const std::filesystem::path to(std::string(buf.data(), static_cast<size_t>(n)));
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  return path;
+}
+
 }  // namespace
 
 std::string PathForDisplay(const std::filesystem::path& path) { return path.string(); }
@@ -84,8 +162,11 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
   }
   size_t have = 0;
   for (;;) {
-    if (have == out.size()) out.resize(have + 65536);  // the file grew while we read
-    ssize_t n = ::read(fd, &out[have], out.size() - have);
+    // At the expected end, a small probe tells whether the file grew while
+    // we read; growing the buffer blindly would double a 100 MB library.
+    char probe[4096];
+    const bool full = have == out.size();
+    ssize_t n = full ? ::read(fd, probe, sizeof probe) : ::read(fd, &out[have], out.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
@@ -94,6 +175,15 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
       return Fail(reason, err);
     }
     if (n == 0) break;
+    if (full) {
+      try {
+        out.append(probe, static_cast<size_t>(n));
+      } catch (const std::bad_alloc&) {
+        ::close(fd);
+        out.clear();
+        return Fail(reason, ENOMEM);
+      }
+    }
     have += static_cast<size_t>(n);
   }
   ::close(fd);
@@ -130,22 +220,25 @@ bool OutputFile::Open(const std::filesystem::path& target, std::string& reason) 
     return true;
   }
   // A link stays a link: the file it names is the one replaced.
-  std::error_code ec;
-  std::filesystem::path real = std::filesystem::weakly_canonical(target, ec);
-  if (ec) real = target;
+  const std::filesystem::path real = FollowLinks(target);
   impl_->targetPath = real.string();
   std::filesystem::path dir = real.parent_path();
   std::string temp = (dir / ("." + real.filename().string() + ".wordloom-XXXXXX")).string();
   std::vector<char> tmpl(temp.begin(), temp.end());
   tmpl.push_back('\0');
-  impl_->fd = ::mkstemp(tmpl.data());
+  {
+    SignalsBlocked blocked;
+    impl_->fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (impl_->fd >= 0) {
+      impl_->tempPath = tmpl.data();
+      WatchTemp(impl_->tempPath);
+    }
+  }
   if (impl_->fd < 0) {
     int err = errno;
     Abort();
     return Fail(reason, err);
   }
-  impl_->tempPath = tmpl.data();
-  ::fcntl(impl_->fd, F_SETFD, FD_CLOEXEC);
   mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
   if (::fchmod(impl_->fd, mode) != 0) {
     int err = errno;
@@ -177,10 +270,14 @@ bool OutputFile::Commit(std::string& reason) {
     Abort();
     return Fail(reason, err);
   }
-  if (!impl_->tempPath.empty() && ::rename(impl_->tempPath.c_str(), impl_->targetPath.c_str()) != 0) {
-    int err = errno;
-    Abort();
-    return Fail(reason, err);
+  if (!impl_->tempPath.empty()) {
+    SignalsBlocked blocked;
+    if (::rename(impl_->tempPath.c_str(), impl_->targetPath.c_str()) != 0) {
+      int err = errno;
+      Abort();
+      return Fail(reason, err);
+    }
+    UnwatchTemp(impl_->tempPath);
   }
   delete impl_;
   impl_ = nullptr;
@@ -190,7 +287,11 @@ bool OutputFile::Commit(std::string& reason) {
 void OutputFile::Abort() {
   if (!impl_) return;
   if (impl_->fd >= 0 && impl_->ownsFd) ::close(impl_->fd);
-  if (!impl_->tempPath.empty()) ::unlink(impl_->tempPath.c_str());
+  if (!impl_->tempPath.empty()) {
+    SignalsBlocked blocked;
+    ::unlink(impl_->tempPath.c_str());
+    UnwatchTemp(impl_->tempPath);
+  }
   delete impl_;
   impl_ = nullptr;
 }
