@@ -4,15 +4,33 @@
 
 #include "dialog_templates.h"
 
+#ifdef __WXMSW__
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+#endif
+
 namespace wordloom::ui {
+namespace {
+
+wxString Caption() {
+#ifdef __WXMSW__
+  // The executable's own name without ".exe", as Windows dialog programs
+  // caption their message boxes.
+  const wxString name = wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetName();
+  if (!name.empty()) return name;
+#endif
+  return wxString::FromUTF8(res::kAppName);
+}
+
+}  // namespace
 
 void ShowAppMessage(wxWindow* owner, const wxString& text) {
-  wxMessageDialog box(owner, text, wxString::FromUTF8(res::kAppName), wxOK | wxICON_NONE | wxCENTRE);
+  wxMessageDialog box(owner, text, Caption(), wxOK | wxICON_NONE | wxCENTRE);
   box.ShowModal();
 }
 
 bool AskAppQuestion(wxWindow* owner, const wxString& text) {
-  wxMessageDialog box(owner, text, wxString::FromUTF8(res::kAppName),
+  wxMessageDialog box(owner, text, Caption(),
                       wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
   return box.ShowModal() == wxID_YES;
 }
