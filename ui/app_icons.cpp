@@ -1,5 +1,44 @@
 #include "app_icons.h"
 
+#ifdef __WXMSW__
+#include <wx/icon.h>
+
+#include "resource.h"
+
+namespace wordloom::ui {
+namespace {
+
+// On Windows the icon lives in the executable's resources (IDR_MAINFRAME,
+// 16 and 32 pixels), where the shell finds it too; "#128" names it by id.
+wxIcon ResourceIcon(int size) {
+  wxIcon icon;
+  icon.LoadFile(wxString::Format("#%d", IDR_MAINFRAME), wxBITMAP_TYPE_ICO_RESOURCE, size, size);
+  return icon;
+}
+
+}  // namespace
+
+wxBitmap AppIconBitmap(int size) {
+  if (size != 16 && size != 32) return wxBitmap();
+  const wxIcon icon = ResourceIcon(size);
+  wxBitmap bitmap;
+  if (icon.IsOk()) bitmap.CopyFromIcon(icon);
+  return bitmap;
+}
+
+wxIconBundle AppIcons() {
+  wxIconBundle bundle;
+  for (int size : {16, 32}) {
+    const wxIcon icon = ResourceIcon(size);
+    if (icon.IsOk()) bundle.AddIcon(icon);
+  }
+  return bundle;
+}
+
+}  // namespace wordloom::ui
+
+#else
+
 #include <wx/image.h>
 #include <wx/mstream.h>
 
@@ -50,3 +89,5 @@ wxIconBundle AppIcons() {
 }
 
 }  // namespace wordloom::ui
+
+#endif
