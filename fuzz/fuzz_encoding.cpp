@@ -82,8 +82,10 @@ void CheckLibraryConversion(const std::string& data, LibraryEncoding encoding) {
     CHECK(gbk && *gbk == data);  // GBK bytes are taken unchanged
     return;
   }
+  // (iconv copies UTF-8 to UTF-8 without looking, so validity comes from UTF-32.)
   const std::optional<std::string> asUtf8 =
-      utf16 ? Iconv("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE", body) : Iconv("UTF-8", "UTF-8", body);
+      utf16 ? Iconv("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE", body)
+            : ValidUtf8(body) ? std::optional<std::string>(body) : std::nullopt;
   if (gbk) {
     // Whatever converts decodes the same as iconv reads it, and comes back.
     CHECK(asUtf8.has_value());
