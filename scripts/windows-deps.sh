@@ -48,14 +48,14 @@ apt_install() {
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >&2
 }
 
-PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake make dpkg-dev xz-utils)
+PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 build-essential cmake dpkg-dev xz-utils libcli11-dev)
 if [ $with_wine = 1 ]; then
   # wine32 is an i386 package.
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
     $SUDO apt-get update -qq
   fi
-  PACKAGES+=(wine wine32:i386 fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick)
+  PACKAGES+=(wine wine32:i386 fonts-wine locales fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick)
 fi
 apt_install "${PACKAGES[@]}"
 

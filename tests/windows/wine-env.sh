@@ -11,22 +11,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # the Chinese (PRC) code page 936 without touching the system's locales.
 export LOCPATH=$WINDOWS_BUILD_DIR/locale
 
-wine_env_init() {
-  if [ ! -f "$LOCPATH/zh_CN.UTF-8/LC_CTYPE" ]; then
-    mkdir -p "$LOCPATH"
-    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || [ -f "$LOCPATH/zh_CN.UTF-8/LC_CTYPE" ]
-  fi
-  if [ ! -f "$WINEPREFIX/.wordloom-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    # The dialog asks for SimSun (宋体); AR PL UMing has the same glyphs'
-    # coverage. A version 5 .reg file is UTF-16, so the Chinese name survives.
-    local reg="$WINEPREFIX/wordloom-fonts.reg"
-    printf '\xff\xfe' > "$reg"
-    iconv -f UTF-8 -t UTF-16LE >> "$reg" <<'REG'
-Windows Registry Editor Version 5.00
+# The dialog asks for SimSun (宋体): AR PL UMing CN stands in for it. Wine
+# draws captions and the system menu itself ("Managed"="N"), as Windows
+# would, since Xvfb has no window manager.
+WINE_ENV_REG='Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "SimSun"="AR PL UMing CN"
@@ -34,10 +22,33 @@ Windows Registry Editor Version 5.00
 "NSimSun"="AR PL UMing CN"
 "新宋体"="AR PL UMing CN"
 
-REG
-    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+'
+
+wine_env_init() {
+  if [ ! -f "$LOCPATH/zh_CN.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$LOCPATH"
+    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || [ -f "$LOCPATH/zh_CN.UTF-8/LC_CTYPE" ]
+  fi
+  if [ ! -f "$WINEPREFIX/.wordloom-prefix" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot did not create $WINEPREFIX" >&2; return 1; }
+    touch "$WINEPREFIX/.wordloom-prefix"
+  fi
+  local want
+  want=$(printf '%s' "$WINE_ENV_REG" | sha256sum | cut -c1-16)
+  if [ "$(cat "$WINEPREFIX/.wordloom-reg" 2>/dev/null)" != "$want" ]; then
+    # A version 5 .reg file is UTF-16, so the Chinese names survive.
+    local reg="$WINEPREFIX/drive_c/wordloom.reg"
+    { printf '\xff\xfe'; printf '%s\n' "$WINE_ENV_REG" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } > "$reg"
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wine regedit /S 'C:\wordloom.reg' >/dev/null 2>&1
     wineserver -w
     grep -q 'AR PL UMing CN' "$WINEPREFIX/user.reg" || { echo "wine-env: font substitutes not registered" >&2; return 1; }
-    touch "$WINEPREFIX/.wordloom-ready"
+    echo "$want" > "$WINEPREFIX/.wordloom-reg"
   fi
 }
