@@ -55,7 +55,7 @@ CTitleDlg::CTitleDlg(wxWindow* parent)
 
 void CTitleDlg::OnInitDialog(wxInitDialogEvent& event) {
 #ifdef __WXMSW__
-  if (HMENU hSysMenu = ::GetSystemMenu(GetHwnd(), FALSE)) {
+  if (HMENU hSysMenu = ::GetSystemMenu(static_cast<HWND>(GetHWND()), FALSE)) {
     const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
     if (about && *about) {
       const wxString text = wxString::FromUTF8(about);
@@ -127,7 +127,14 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
     OnSysCommand(IDM_ABOUTBOX);
     return;
   }
-  if (key == WXK_WINDOWS_MENU || key == WXK_MENU || (key == WXK_F10 && mods == wxMOD_SHIFT)) {
+#ifdef __WXMSW__
+  // Windows has the real system menu (Alt+Space, the caption's right click)
+  // and each control its own context menu: the menu keys keep their meaning.
+  const bool menuKey = false;
+#else
+  const bool menuKey = key == WXK_WINDOWS_MENU || key == WXK_MENU || (key == WXK_F10 && mods == wxMOD_SHIFT);
+#endif
+  if (menuKey) {
     wxWindow* focus = FindFocus();
     wxWindow* anchor = focus && focus != this && IsDescendant(focus) ? focus : this;
     ShowSystemMenu(anchor->ClientToScreen(wxPoint(0, anchor->GetClientSize().y / 2)));
@@ -147,6 +154,11 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
 }
 
 void CTitleDlg::OnContextMenu(wxContextMenuEvent& event) {
+#ifdef __WXMSW__
+  // Let Windows show the real system menu on the caption.
+  event.Skip();
+  return;
+#endif
   wxPoint pos = event.GetPosition();
   if (pos == wxDefaultPosition) pos = ClientToScreen(wxPoint(0, 0));
   ShowSystemMenu(pos);
@@ -199,12 +211,12 @@ void CTitleDlg::OnPaint(wxPaintEvent& event) {
   }
   wxPaintDC dc(this);
   const HDC hdc = static_cast<HDC>(dc.GetHDC());
-  ::SendMessageW(GetHwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+  ::SendMessageW(static_cast<HWND>(GetHWND()), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
   // Centre the icon in the client rectangle.
   const int cxIcon = ::GetSystemMetrics(SM_CXICON);
   const int cyIcon = ::GetSystemMetrics(SM_CYICON);
   RECT rect;
-  ::GetClientRect(GetHwnd(), &rect);
+  ::GetClientRect(static_cast<HWND>(GetHWND()), &rect);
   const int x = (rect.right - rect.left - cxIcon + 1) / 2;
   const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
   ::DrawIcon(hdc, x, y, static_cast<HICON>(OnQueryDragIcon()));

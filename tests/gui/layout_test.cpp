@@ -242,9 +242,3 @@ TEST(TitleDialogTest, NoCaptionIsCutOff) {
     }
   }
 }
-
-TEST(StringTableTest, AboutEntryText) {
-  ASSERT_TRUE(wordloom::res::StringResource(IDS_ABOUTBOX));
-  EXPECT_STREQ(wordloom::res::StringResource(IDS_ABOUTBOX), "关于 Wordloom(&A)...");
-  EXPECT_EQ(wordloom::res::StringResource(12345), nullptr);
-}
