@@ -13,6 +13,7 @@ const char kNoDisplayMessage[] =
     "  (wordloom-cli --help lists every option)\n";
 
 bool CTitleApp::Initialize(int& argc, wxChar** argv) {
+  wordloom::IgnoreFileSizeSignal();
   if (wxApp::Initialize(argc, argv)) return true;
   std::fputs(kNoDisplayMessage, stderr);
   return false;
@@ -20,7 +21,6 @@ bool CTitleApp::Initialize(int& argc, wxChar** argv) {
 
 bool CTitleApp::OnInit() {
   // The command line is deliberately not parsed (wxApp::OnInit would).
-  wordloom::IgnoreFileSizeSignal();
   CTitleDlg dlg;
   SetTopWindow(&dlg);
   dlg.ShowModal();

@@ -71,7 +71,7 @@ wxString WxPath(const std::filesystem::path& path) { return wxString(path.string
 int ExpectFile::OnInvoked(wxFileDialog* dlg) const {
   if (answer_ != wxID_OK) return answer_;
   dlg->SetPath(path_);
-  for (int i = 0; i < 500 && dlg->GetPath() != path_; ++i) {
+  for (int i = 0; i < 5000 && dlg->GetPath() != path_; ++i) {
     wxTheApp->Yield(true);
     wxMilliSleep(2);
   }
