@@ -12,4 +12,6 @@ int CrtRand() {
 
 void CrtSeed(uint32_t seed) { g_randState = seed; }
 
+uint32_t CrtState() { return g_randState; }
+
 }  // namespace wordloom

@@ -14,4 +14,8 @@ int CrtRand();
 // Restarts the sequence; a fresh process behaves as if seeded with 1.
 void CrtSeed(uint32_t seed);
 
+// The current state: a hot loop can step a copy of the generator inline and
+// hand the state back with CrtSeed, leaving the sequence where CrtRand would.
+uint32_t CrtState();
+
 }  // namespace wordloom

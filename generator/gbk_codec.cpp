@@ -1,5 +1,6 @@
 #include "gbk_codec.h"
 
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,49 @@ namespace wordloom {
 namespace {
 
 constexpr size_t GbkIndex(unsigned lead, unsigned trail) { return (lead - 0x81) * 191 + (trail - 0x40); }
+
+#ifndef _WIN32
+// Decodes the 190 codes of one lead byte in as few iconv calls as the row's
+// gaps allow (one code at a time costs milliseconds at every start). A code
+// iconv refuses stays 0; if the output ever stops pairing one character with
+// one code, the row is decoded code by code instead.
+template <class Decode>
+void DecodeRow(iconv_t cd, unsigned lead, char32_t row[191], Decode& decodeOne) {
+  char in[190 * 2];
+  unsigned trails[190];
+  size_t count = 0;
+  for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+    if (trail == 0x7F) continue;
+    trails[count] = trail;
+    in[2 * count] = static_cast<char>(lead);
+    in[2 * count + 1] = static_cast<char>(trail);
+    ++count;
+  }
+  unsigned char out[190 * 4];
+  size_t next = 0;  // first code not yet decoded
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  while (next < count) {
+    char* ip = in + 2 * next;
+    char* op = reinterpret_cast<char*>(out);
+    size_t il = 2 * (count - next), ol = sizeof out;
+    const bool stopped = iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1);
+    const size_t usedIn = static_cast<size_t>(ip - (in + 2 * next));
+    const size_t made = static_cast<size_t>(op - reinterpret_cast<char*>(out));
+    if (usedIn % 2 != 0 || made % 4 != 0 || made / 4 != usedIn / 2 || (stopped && errno != EILSEQ && errno != EINVAL)) {
+      for (size_t i = next; i < count; ++i) row[trails[i] - 0x40] = decodeOne(in + 2 * i, 2);
+      return;
+    }
+    for (size_t i = 0; i < made / 4; ++i) {
+      const unsigned char* u = out + 4 * i;
+      row[trails[next + i] - 0x40] = u[0] | u[1] << 8 | u[2] << 16 | static_cast<char32_t>(u[3]) << 24;
+    }
+    next += usedIn / 2;
+    if (!stopped) break;
+    ++next;  // the refused code stays 0
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+}
+#endif
 
 // Both directions of the code page, filled once from the platform's own
 // code-page-936 decoder so the two builds agree with their systems.
@@ -49,11 +93,19 @@ struct GbkTables {
       toGbk[e] = 0x80;
     }
     for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      char32_t row[191] = {};
+#ifdef _WIN32
       for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
         if (trail == 0x7F) continue;
         const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char32_t cp = decode(code, 2);
-        if (cp < 0x80 || cp >= 0x10000) continue;
+        row[trail - 0x40] = decode(code, 2);
+      }
+#else
+      DecodeRow(cd, lead, row, decode);
+#endif
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        const char32_t cp = row[trail - 0x40];
+        if (trail == 0x7F || cp < 0x80 || cp >= 0x10000) continue;
         fromGbk[GbkIndex(lead, trail)] = static_cast<char16_t>(cp);
         if (toGbk[cp] == 0) toGbk[cp] = static_cast<uint16_t>(lead << 8 | trail);
       }
@@ -83,6 +135,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 }  // namespace
+
+const uint16_t* GbkCodeTable() { return Tables().toGbk.data(); }
 
 size_t EncodeGbk(char32_t cp, char out[2]) {
   if (cp < 0x80) {

@@ -11,6 +11,11 @@ namespace wordloom {
 // GBK bytes of a code point, 1 or 2 bytes; 0 when it has no GBK form.
 size_t EncodeGbk(char32_t cp, char out[2]);
 
+// EncodeGbk as a table for bulk conversion: 65536 entries indexed by a BMP
+// code point, each lead << 8 | trail, a single byte below 0x100, or 0 for
+// none (code points below 0x80 are themselves and read 0 here).
+const uint16_t* GbkCodeTable();
+
 // Appends the GBK form of valid UTF-8 text to `out`. On a character without
 // a GBK form (or invalid UTF-8) returns false and sets `badOffset` to its
 // byte offset in `utf8`.

@@ -1,11 +1,22 @@
 #include "library_encoding.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "gbk_codec.h"
 
 namespace wordloom {
 namespace {
 
 bool StartsWith(const std::string& s, const char* prefix, size_t n) { return s.size() >= n && s.compare(0, n, prefix, n) == 0; }
+
+LibraryEncoding DetectByteOrderMark(const std::string& bytes) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return LibraryEncoding::kUtf8Bom;
+  if (StartsWith(bytes, "\xFF\xFE", 2)) return LibraryEncoding::kUtf16Le;
+  if (StartsWith(bytes, "\xFE\xFF", 2)) return LibraryEncoding::kUtf16Be;
+  return LibraryEncoding::kGbk;
+}
 
 bool HasNonAscii(const std::string& s) {
   for (char c : s)
@@ -23,23 +34,82 @@ bool Put(std::string& bytes, size_t& w, char32_t cp) {
   return true;
 }
 
-bool ConvertUtf8(std::string& bytes, size_t start, ConversionFailure& failure) {
-  size_t w = 0, line = 1;
-  for (size_t r = start; r < bytes.size();) {
-    const unsigned char c = static_cast<unsigned char>(bytes[r]);
-    if (c < 0x80) {  // the common case, and the only one that can be a line end
-      if (c == '\n') ++line;
-      bytes[w++] = static_cast<char>(c);
-      ++r;
-      continue;
+// The ASCII bytes from s[r] on, moved to s[w]; eight at a time while they
+// last (a whole word is read before any of its bytes is overwritten).
+inline void CopyAscii(unsigned char* s, size_t n, size_t& r, size_t& w) {
+  while (r + 8 <= n) {
+    uint64_t v;
+    std::memcpy(&v, s + r, 8);
+    if (v & 0x8080808080808080ull) break;
+    std::memcpy(s + w, &v, 8);
+    r += 8;
+    w += 8;
+  }
+  while (r < n && s[r] < 0x80) s[w++] = s[r++];
+}
+
+enum class Utf8Outcome { kConverted, kMalformed, kNoGbkForm };
+
+// Converts UTF-8 from bytes[start] on to GBK in place, stopping at the first
+// malformed sequence or character without a GBK form; `nonAscii` tells
+// whether anything but ASCII came by. Whatever stops it,
+// bytes[0, w) holds the GBK form of bytes[start, r) as it was, and
+// bytes[r, end) is untouched.
+Utf8Outcome ConvertUtf8Prefix(std::string& bytes, size_t start, size_t& r, size_t& w, bool& nonAscii) {
+  const uint16_t* const table = GbkCodeTable();
+  unsigned char* const s = reinterpret_cast<unsigned char*>(&bytes[0]);
+  const size_t n = bytes.size();
+  r = start;
+  w = 0;
+  nonAscii = false;
+  for (;;) {
+    CopyAscii(s, n, r, w);
+    if (r >= n) return Utf8Outcome::kConverted;
+    nonAscii = true;
+    // Chinese text is almost all three-byte sequences: a tight loop for them.
+    while (r + 2 < n && (s[r] & 0xF0) == 0xE0) {
+      const unsigned b1 = s[r + 1], b2 = s[r + 2];
+      if ((b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) return Utf8Outcome::kMalformed;
+      const unsigned cp = (s[r] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
+      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return Utf8Outcome::kMalformed;
+      const unsigned code = table[cp];
+      if (code >= 0x100) {
+        s[w] = static_cast<unsigned char>(code >> 8);
+        s[w + 1] = static_cast<unsigned char>(code);
+        w += 2;
+      } else if (code != 0) {
+        s[w++] = static_cast<unsigned char>(code);
+      } else {
+        return Utf8Outcome::kNoGbkForm;
+      }
+      r += 3;
     }
+    if (r >= n || s[r] < 0x80) continue;
     char32_t cp;
-    size_t n = DecodeUtf8(bytes, r, cp);
-    if (n == 0 || !Put(bytes, w, cp)) {
-      failure = {line, n != 0};
-      return false;
-    }
-    r += n;
+    const size_t len = DecodeUtf8(bytes, r, cp);
+    if (len == 0) return Utf8Outcome::kMalformed;
+    char gbk[2];
+    const size_t m = EncodeGbk(cp, gbk);
+    if (m == 0) return Utf8Outcome::kNoGbkForm;
+    s[w++] = static_cast<unsigned char>(gbk[0]);
+    if (m == 2) s[w++] = static_cast<unsigned char>(gbk[1]);
+    r += len;
+  }
+}
+
+// The line of the character at the end of the converted prefix: line ends
+// come through the conversion unchanged, and no GBK byte is an LF.
+size_t LineAt(const std::string& bytes, size_t w) {
+  return 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(w), '\n'));
+}
+
+bool ConvertUtf8(std::string& bytes, size_t start, ConversionFailure& failure) {
+  size_t r, w;
+  bool nonAscii;
+  const Utf8Outcome outcome = ConvertUtf8Prefix(bytes, start, r, w, nonAscii);
+  if (outcome != Utf8Outcome::kConverted) {
+    failure = {LineAt(bytes, w), outcome == Utf8Outcome::kNoGbkForm};
+    return false;
   }
   bytes.resize(w);
   return true;
@@ -76,9 +146,8 @@ bool ConvertUtf16(std::string& bytes, bool bigEndian, ConversionFailure& failure
 }  // namespace
 
 LibraryEncoding DetectLibraryEncoding(const std::string& bytes) {
-  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) return LibraryEncoding::kUtf8Bom;
-  if (StartsWith(bytes, "\xFF\xFE", 2)) return LibraryEncoding::kUtf16Le;
-  if (StartsWith(bytes, "\xFE\xFF", 2)) return LibraryEncoding::kUtf16Be;
+  const LibraryEncoding marked = DetectByteOrderMark(bytes);
+  if (marked != LibraryEncoding::kGbk) return marked;
   if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return LibraryEncoding::kUtf8;
   return LibraryEncoding::kGbk;
 }
@@ -90,6 +159,35 @@ bool ConvertLibraryToGbk(std::string& bytes, LibraryEncoding encoding, Conversio
     case LibraryEncoding::kUtf8Bom: return ConvertUtf8(bytes, 3, failure);
     case LibraryEncoding::kUtf16Le: return ConvertUtf16(bytes, false, failure);
     case LibraryEncoding::kUtf16Be: return ConvertUtf16(bytes, true, failure);
+  }
+  return true;
+}
+
+bool BringLibraryToGbk(std::string& bytes, LibraryEncoding& encoding, ConversionFailure& failure) {
+  encoding = DetectByteOrderMark(bytes);
+  if (encoding != LibraryEncoding::kGbk) return ConvertLibraryToGbk(bytes, encoding, failure);
+  // Without a mark: convert as UTF-8 while the text stays valid UTF-8. If it
+  // turns out not to be, the converted part is turned back into the very
+  // UTF-8 it came from (every GBK code made here decodes to its character),
+  // and the text is GBK.
+  size_t r, w;
+  bool nonAscii;
+  const Utf8Outcome outcome = ConvertUtf8Prefix(bytes, 0, r, w, nonAscii);
+  if (outcome == Utf8Outcome::kConverted) {
+    if (nonAscii) {
+      encoding = LibraryEncoding::kUtf8;
+      bytes.resize(w);
+    }
+    return true;
+  }
+  if (outcome == Utf8Outcome::kNoGbkForm && IsValidUtf8(std::string_view(bytes).substr(r))) {
+    encoding = LibraryEncoding::kUtf8;
+    failure = {LineAt(bytes, w), true};
+    return false;
+  }
+  if (nonAscii) {
+    const std::string original = GbkToUtf8(std::string_view(bytes).substr(0, w));
+    std::memcpy(&bytes[0], original.data(), original.size());
   }
   return true;
 }

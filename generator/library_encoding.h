@@ -21,6 +21,10 @@ struct ConversionFailure {
 // character cannot be converted; `bytes` is then unspecified.
 bool ConvertLibraryToGbk(std::string& bytes, LibraryEncoding encoding, ConversionFailure& failure);
 
+// DetectLibraryEncoding and ConvertLibraryToGbk in one pass over the text:
+// sets `encoding` to what the text turned out to be and brings it to GBK.
+bool BringLibraryToGbk(std::string& bytes, LibraryEncoding& encoding, ConversionFailure& failure);
+
 const char* EncodingName(LibraryEncoding encoding);
 
 }  // namespace wordloom

@@ -1,8 +1,12 @@
 #include "title_file.h"
 
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
+#include "crt_rand.h"
 #include "file_access.h"
 
 namespace wordloom {
@@ -10,74 +14,376 @@ namespace {
 
 constexpr size_t kBufferSize = size_t{1} << 20;
 
-// Collects output in a fixed buffer and hands it to the file when full, so
-// memory stays the same for any count or title length.
-class OutputBuffer {
+// Writes one buffer at a time on a thread of its own, so that the next
+// buffer fills while the file takes the last one. Started on the first full
+// buffer: a file that fits one buffer never starts it.
+class BackgroundWriter {
  public:
-  OutputBuffer(OutputFile& file, const WriteRequest& request, const int64_t& done)
-      : file_(file), request_(request), done_(done), data_(new char[kBufferSize]) {}
-
-  void Append(const char* p, size_t n) {
-    if (n <= kBufferSize - used_) {
-      std::memcpy(data_.get() + used_, p, n);
-      used_ += n;
-      return;
+  explicit BackgroundWriter(OutputFile& file) : file_(file) {}
+  BackgroundWriter(const BackgroundWriter&) = delete;
+  BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+  ~BackgroundWriter() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
     }
-    AppendSlow(p, n);
+    wake_.notify_all();
+    thread_.join();
   }
 
-  // Empties the buffer into the file; false once writing failed or was cancelled.
-  bool Flush() {
-    if (stopped_) return false;
-    if (used_ > 0 && !file_.Write(data_.get(), used_, reason_)) {
-      stopped_ = true;
-      failed_ = true;
+  void Start(const char* data, size_t size) {
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      data_ = data;
+      size_ = size;
+      busy_ = true;
     }
-    used_ = 0;
-    if (!stopped_ && request_.keepGoing && !request_.keepGoing(done_)) stopped_ = true;
-    return !stopped_;
+    wake_.notify_all();
   }
 
-  bool stopped() const { return stopped_; }
-  bool failed() const { return failed_; }
-  const std::string& reason() const { return reason_; }
+  // Waits for the buffer last started; false, with the reason, if it failed.
+  bool Finish(std::string& reason) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return !busy_; });
+    if (!ok_) reason = reason_;
+    return ok_;
+  }
 
  private:
-  void AppendSlow(const char* p, size_t n) {
-    while (n > 0 && !stopped_) {
-      size_t room = kBufferSize - used_;
-      size_t take = n < room ? n : room;
-      std::memcpy(data_.get() + used_, p, take);
-      used_ += take;
-      p += take;
-      n -= take;
-      if (used_ == kBufferSize) Flush();
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return busy_ || quit_; });
+      if (!busy_) return;
+      lock.unlock();
+      std::string reason;
+      const bool ok = file_.Write(data_, size_, reason);
+      lock.lock();
+      ok_ = ok;
+      if (!ok) reason_ = std::move(reason);
+      busy_ = false;
+      done_.notify_all();
     }
   }
 
   OutputFile& file_;
-  const WriteRequest& request_;
-  const int64_t& done_;
-  std::unique_ptr<char[]> data_;
-  size_t used_ = 0;
-  bool stopped_ = false;
-  bool failed_ = false;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const char* data_ = nullptr;
+  size_t size_ = 0;
+  bool busy_ = false;
+  bool quit_ = false;
+  bool ok_ = true;
   std::string reason_;
 };
 
-size_t FormatLabel(char* out, int64_t i) {
-  std::memcpy(out, kTitleLabel, 4);
-  char digits[24];
-  size_t n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + i % 10);
-    i /= 10;
-  } while (i > 0);
-  size_t len = 4;
-  while (n > 0) out[len++] = digits[--n];
-  out[len++] = ':';
-  return len;
+// "标题<i>:" for consecutive i, counted up in place instead of formatted.
+class TitleLabel {
+ public:
+  TitleLabel() {
+    std::memcpy(text_, kTitleLabel, 4);
+    text_[4] = '0';
+    text_[5] = ':';
+  }
+  static constexpr size_t kCopy = sizeof(char[24]);  // bytes a fixed copy may write
+  const char* data() const { return text_; }
+  size_t size() const { return 5 + digits_; }
+  void Increment() {
+    size_t d = 4 + digits_;
+    while (d > 4 && text_[d - 1] == '9') text_[--d] = '0';
+    if (d > 4) {
+      ++text_[d - 1];
+      return;
+    }
+    text_[4] = '1';  // 9..9 became 10..0
+    ++digits_;
+    text_[4 + digits_ - 1] = '0';
+    text_[4 + digits_] = ':';
+  }
+
+ private:
+  char text_[kCopy] = {};
+  size_t digits_ = 1;
+};
+
+// Everything the title loop reads, copied into one place so the hot loop
+// can keep it in registers: stores into the output bytes could otherwise
+// alias any of it.
+struct Plan {
+  const char* text;       // the entries' buffer
+  size_t textSize;
+  const size_t* ends;
+  size_t coreIndex;
+  const char* coreText;
+  size_t coreTextSize;
+  int64_t coreLength;
+  int64_t maxLength;
+  char separator;
+  bool grows;             // the draw loop runs at all
+  uint32_t multiplier;    // PositionDraw::Reduce's constants
+  unsigned shift;
+  uint32_t count;
+  size_t bound;           // bytes one title may need in the fast path, slack included
+};
+
+inline size_t Reduce(const Plan& plan, uint32_t r) {
+  const uint32_t q = static_cast<uint32_t>((static_cast<uint64_t>(r) * plan.multiplier) >> plan.shift);
+  return r - q * plan.count;
 }
+
+inline uint32_t Step(uint32_t& state) {
+  state = state * 214013u + 2531011u;
+  return state >> 16 & kRandMax;
+}
+
+template <bool kWide>
+inline size_t DrawPosition(const Plan& plan, uint32_t& state) {
+  size_t k;
+  do {
+    uint32_t r = Step(state);
+    if (kWide) r = r << 15 | Step(state);
+    k = Reduce(plan, r);
+  } while (k == plan.coreIndex);
+  return k;
+}
+
+// Titles written straight into the buffer while each one surely fits:
+// titles first .. last-1, or fewer when `limit` comes near. Returns the next
+// title's number.
+template <bool kWide>
+int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, const char* limit, uint32_t& stateRef,
+                   TitleLabel& label) {
+  const Plan plan = in;
+  uint32_t state = stateRef;
+  char* p = out;
+  int32_t i = first;
+  for (; i < last && static_cast<size_t>(limit - p) >= plan.bound; ++i) {
+    std::memcpy(p, label.data(), TitleLabel::kCopy);
+    p += label.size();
+    label.Increment();
+    std::memcpy(p, plan.coreText, plan.coreTextSize);
+    p += plan.coreTextSize;
+    if (plan.grows) {
+      int64_t length = plan.coreLength;
+      for (;;) {
+        if (plan.separator) {
+          *p++ = plan.separator;
+          ++length;
+        }
+        const size_t k = DrawPosition<kWide>(plan, state);
+        const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
+        const size_t size = plan.ends[k] - begin;
+        if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
+        if (size <= 16 && begin + 16 <= plan.textSize) {
+          std::memcpy(p, plan.text + begin, 16);  // the bound leaves room for the overshoot
+        } else {
+          std::memcpy(p, plan.text + begin, size);
+        }
+        p += size;
+        length += static_cast<int64_t>(size);
+      }
+    }
+    p[0] = '\r';
+    p[1] = '\n';
+    p += 2;
+  }
+  out = p;
+  stateRef = state;
+  return i;
+}
+
+// One write of a title file: titles go into one of two buffers while the
+// other is being written. Every effect the caller can see (the buffers
+// written, each keepGoing call and its count, where the random sequence
+// stands at the end) is what writing and asking after each full buffer, in
+// turn, would give: a buffer goes to the file only once the previous one is
+// written and keepGoing has allowed going on, and a stop rolls the random
+// sequence back to the end of the title that was being made when the
+// stopping buffer filled.
+class TitleWriter {
+ public:
+  TitleWriter(OutputFile& file, const WriteRequest& request, const TitleRecipe& recipe)
+      : file_(file), request_(request), recipe_(recipe), writer_(file) {
+    buffers_[0].reset(new char[kBufferSize]);
+    data_ = buffers_[0].get();
+  }
+
+  WriteResult Run() {
+    state_ = CrtState();
+    const Plan plan = MakePlan();
+    Append(kTitleFileHeader, sizeof kTitleFileHeader - 1);
+    Append("\r\n", 2);
+    const int32_t count = request_.titleCount;
+    const bool wide = recipe_.words.size() > kRandMax + 1;
+    int32_t i = 0;
+    while (i < count && !stopped_) {
+      char* p = data_ + used_;
+      i = wide ? FastTitles<true>(plan, i, count, p, data_ + kBufferSize, state_, label_)
+               : FastTitles<false>(plan, i, count, p, data_ + kBufferSize, state_, label_);
+      used_ = static_cast<size_t>(p - data_);
+      if (i < count) {
+        SlowTitle(plan, i, wide);
+        ++i;
+      }
+    }
+    return Finish(count);
+  }
+
+ private:
+  enum class Stop { kNone, kCancelled, kFailed };
+
+  Plan MakePlan() const {
+    const WordList& words = recipe_.words;
+    const PositionDraw draw(words.size());
+    Plan plan;
+    plan.text = words.text();
+    plan.textSize = words.textSize();
+    plan.ends = words.ends();
+    plan.coreIndex = recipe_.coreIndex;
+    plan.coreText = recipe_.coreText.data();
+    plan.coreTextSize = recipe_.coreText.size();
+    plan.coreLength = recipe_.coreLength;
+    plan.maxLength = recipe_.maxLength;
+    plan.separator = recipe_.separator;
+    plan.grows = recipe_.canGrow || recipe_.coreLength >= recipe_.maxLength;
+    plan.multiplier = draw.multiplier();
+    plan.shift = draw.shift();
+    plan.count = draw.divisor();
+    // Label, core, at most maxLength (or one separator past a long core),
+    // CR LF, and room for fixed-size copies running past the end.
+    plan.bound = TitleLabel::kCopy + plan.coreTextSize + static_cast<size_t>(plan.maxLength) + 1 + 2 + 16;
+    return plan;
+  }
+
+  // A title whose bytes may reach past the buffer: every piece is checked.
+  void SlowTitle(const Plan& plan, int32_t i, bool wide) {
+    title_ = i;
+    Append(label_.data(), label_.size());
+    label_.Increment();
+    Append(plan.coreText, plan.coreTextSize);
+    if (plan.grows) {
+      int64_t length = plan.coreLength;
+      for (;;) {
+        if (rolledBack_) return;
+        if (plan.separator) {
+          Append(&plan.separator, 1);
+          ++length;
+          if (rolledBack_) return;
+        }
+        const size_t k = wide ? DrawPosition<true>(plan, state_) : DrawPosition<false>(plan, state_);
+        const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
+        const size_t size = plan.ends[k] - begin;
+        if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
+        Append(plan.text + begin, size);
+        length += static_cast<int64_t>(size);
+      }
+    }
+    if (rolledBack_) return;
+    Append("\r\n", 2);
+    if (watching_ && watchedTitle_ == i) {
+      watching_ = false;
+      watchedEndState_ = state_;
+    }
+  }
+
+  void Append(const char* p, size_t n) {
+    while (n > 0 && !stopped_) {
+      if (used_ == kBufferSize) {
+        HandOff();
+        if (stopped_) return;
+      }
+      const size_t take = n < kBufferSize - used_ ? n : kBufferSize - used_;
+      std::memcpy(data_ + used_, p, take);
+      used_ += take;
+      p += take;
+      n -= take;
+    }
+  }
+
+  // The buffer is full and another byte is due.
+  void HandOff() {
+    if (!SettlePrevious()) return;
+    writer_.Start(data_, used_);
+    pending_ = true;
+    pendingDone_ = title_;  // titles finished before the one in progress
+    watching_ = true;
+    watchedTitle_ = title_;
+    current_ ^= 1;
+    if (!buffers_[current_]) buffers_[current_].reset(new char[kBufferSize]);
+    data_ = buffers_[current_].get();
+    used_ = 0;
+  }
+
+  // Waits for the buffer at the writer and asks whether to go on, as a
+  // writer without a thread would have right after writing it. On a stop
+  // the random sequence goes back to where that writer would have left it.
+  bool SettlePrevious() {
+    if (!pending_) return true;
+    pending_ = false;
+    if (!writer_.Finish(reason_)) {
+      StopAfterWatchedTitle(Stop::kFailed);
+      return false;
+    }
+    if (request_.keepGoing && !request_.keepGoing(pendingDone_)) {
+      StopAfterWatchedTitle(Stop::kCancelled);
+      return false;
+    }
+    return true;
+  }
+
+  void StopAfterWatchedTitle(Stop why) {
+    stop_ = why;
+    stopped_ = true;
+    if (!watching_) {
+      // That title is over: undo the draws made since.
+      state_ = watchedEndState_;
+      rolledBack_ = true;
+    }
+    // Otherwise it is the title in progress: it runs to its end unwritten.
+  }
+
+  WriteResult Finish(int32_t count) {
+    if (!stopped_ && SettlePrevious()) {
+      std::string reason;
+      if (!file_.Write(data_, used_, reason)) {
+        stop_ = Stop::kFailed;
+        reason_ = reason;
+      } else if (request_.keepGoing && !request_.keepGoing(count > 0 ? count : 0)) {
+        stop_ = Stop::kCancelled;
+      }
+    }
+    CrtSeed(state_);
+    if (stop_ == Stop::kFailed) return {WriteResult::kFailed, reason_};
+    if (stop_ == Stop::kCancelled) return {WriteResult::kCancelled, {}};
+    std::string reason;
+    if (!file_.Commit(reason)) return {WriteResult::kFailed, reason};
+    return {};
+  }
+
+  OutputFile& file_;
+  const WriteRequest& request_;
+  const TitleRecipe& recipe_;
+  BackgroundWriter writer_;
+  std::unique_ptr<char[]> buffers_[2];
+  int current_ = 0;
+  char* data_;
+  size_t used_ = 0;
+  TitleLabel label_;
+  uint32_t state_ = 0;
+  int32_t title_ = 0;  // the title SlowTitle is making
+  bool pending_ = false;
+  int64_t pendingDone_ = 0;
+  bool watching_ = false;  // the title in progress at the last hand-off has not ended yet
+  int32_t watchedTitle_ = 0;
+  uint32_t watchedEndState_ = 0;
+  bool stopped_ = false;
+  bool rolledBack_ = false;
+  Stop stop_ = Stop::kNone;
+  std::string reason_;
+};
 
 }  // namespace
 
@@ -86,23 +392,7 @@ WriteResult WriteTitleFile(const WriteRequest& request, const TitleRecipe& recip
   std::string reason;
   const bool opened = request.target == "-" ? file.OpenStandardOutput(reason) : file.Open(request.target, reason);
   if (!opened) return {WriteResult::kFailed, reason};
-
-  int64_t done = 0;
-  PositionDraw draw(recipe.words.size());
-  OutputBuffer out(file, request, done);
-  out.Append(kTitleFileHeader, sizeof kTitleFileHeader - 1);
-  out.Append("\r\n", 2);
-  char label[32];
-  for (int32_t i = 0; i < request.titleCount && !out.stopped(); ++i) {
-    out.Append(label, FormatLabel(label, i));
-    BuildTitle(out, recipe, draw);
-    done = int64_t{i} + 1;
-  }
-  out.Flush();
-  if (out.failed()) return {WriteResult::kFailed, out.reason()};
-  if (out.stopped()) return {WriteResult::kCancelled, {}};
-  if (!file.Commit(reason)) return {WriteResult::kFailed, reason};
-  return {};
+  return TitleWriter(file, request, recipe).Run();
 }
 
 }  // namespace wordloom

@@ -7,8 +7,10 @@
 
 namespace wordloom {
 
-// The library's entries in file order, packed into one byte buffer: entry i
-// spans [End(i-1), End(i)). Eight bytes per entry beyond the text itself.
+// The library's entries in file order in one byte buffer: entry i spans
+// [Begin(i), End(i)) and is followed by one LF byte, so entry i + 1 begins
+// at End(i) + 1. A library with plain LF line ends is used as read, without
+// moving a byte. Eight bytes per entry beyond the text itself.
 class WordList {
  public:
   size_t size() const { return ends_.size(); }
@@ -16,6 +18,12 @@ class WordList {
   const char* Data(size_t i) const { return buf_.data() + Begin(i); }
   size_t Length(size_t i) const { return ends_[i] - Begin(i); }
   std::string_view operator[](size_t i) const { return {Data(i), Length(i)}; }
+  size_t Begin(size_t i) const { return i == 0 ? 0 : ends_[i - 1] + 1; }
+  size_t End(size_t i) const { return ends_[i]; }
+  const size_t* ends() const { return ends_.data(); }
+  // The buffer the entries live in; its bytes past an entry may be read.
+  const char* text() const { return buf_.data(); }
+  size_t textSize() const { return buf_.size(); }
 
   // Splits GBK library text into entries and appends them: a line ends at
   // LF, a CR just before it goes too, a last line without LF still counts,
@@ -27,8 +35,6 @@ class WordList {
   size_t Find(std::string_view word) const;
 
  private:
-  size_t Begin(size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
-
   std::string buf_;
   std::vector<size_t> ends_;
 };

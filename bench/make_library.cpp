@@ -1,0 +1,85 @@
+// Writes a deterministic word library for the benchmark: `entries` lines of
+// two to eight Chinese characters each (GB2312 level-1 hanzi, GBK bytes, LF
+// line ends), with the core word 连衣裙 at the middle position. With "utf8"
+// the same text is written as UTF-8 instead.
+//
+//   make_library ENTRIES SEED OUTPUT [gbk|utf8]
+#include <iconv.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// splitmix64: a fixed, portable sequence for a given seed.
+struct Random {
+  uint64_t state;
+  uint64_t Next() {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  unsigned Below(unsigned n) { return static_cast<unsigned>(Next() % n); }
+};
+
+const char kCore[] = "\xC1\xAC\xD2\xC2\xC8\xB9";  // 连衣裙
+
+bool ToUtf8(const std::string& gbk, std::string& utf8) {
+  iconv_t cd = iconv_open("UTF-8", "GBK");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  utf8.assign(gbk.size() * 3 / 2 + 16, '\0');
+  char* in = const_cast<char*>(gbk.data());
+  char* out = &utf8[0];
+  size_t inLeft = gbk.size(), outLeft = utf8.size();
+  const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+  iconv_close(cd);
+  utf8.resize(utf8.size() - outLeft);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: make_library ENTRIES SEED OUTPUT [gbk|utf8]\n");
+    return 2;
+  }
+  const uint64_t entries = std::strtoull(argv[1], nullptr, 10);
+  Random random{std::strtoull(argv[2], nullptr, 10)};
+  const bool utf8 = argc > 4 && std::strcmp(argv[4], "utf8") == 0;
+
+  std::string text;
+  text.reserve(entries * 11);
+  for (uint64_t i = 0; i < entries; ++i) {
+    if (i == entries / 2) {
+      text += kCore;
+    } else {
+      const unsigned chars = 2 + random.Below(7);
+      for (unsigned c = 0; c < chars; ++c) {
+        const unsigned lead = 0xB0 + random.Below(0xD7 - 0xB0 + 1);
+        const unsigned trail = 0xA1 + random.Below((lead == 0xD7 ? 0xF9 : 0xFE) - 0xA1 + 1);
+        text += static_cast<char>(lead);
+        text += static_cast<char>(trail);
+      }
+    }
+    text += '\n';
+  }
+  if (utf8) {
+    std::string converted;
+    if (!ToUtf8(text, converted)) {
+      std::fprintf(stderr, "make_library: conversion to UTF-8 failed\n");
+      return 1;
+    }
+    text.swap(converted);
+  }
+  FILE* f = std::fopen(argv[3], "wb");
+  if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+    std::fprintf(stderr, "make_library: cannot write %s\n", argv[3]);
+    return 1;
+  }
+  return 0;
+}
