@@ -55,6 +55,7 @@ TEST_F(OutputFaults, DiskFullLeavesTheOldFile) {
   ExpectOldFileAlone();
 
   // ...and a device without space says so on the first flush (ENOSPC).
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   r = RunCli(Args(lib_, "/dev/full", "100000"));
   EXPECT_EQ(r.status, 3);
   EXPECT_MESSAGE(r, "/dev/full", "磁盘空间不足");
