@@ -6,6 +6,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "generation_run.h"
 #include "library_encoding.h"
 #include "messages.h"
+#include "position_draw.h"
 #include "word_list.h"
 
 namespace fs = std::filesystem;
@@ -234,10 +236,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int separatorIndex = fdp.ConsumeIntegralInRange<int>(-1, 3);
   const uint32_t seed = fdp.ConsumeIntegral<uint32_t>();
   const uint16_t coreChoice = fdp.ConsumeIntegral<uint16_t>();
+  const uint32_t drawCount = fdp.ConsumeIntegral<uint32_t>();
   const std::string countText = fdp.ConsumeRandomLengthString(24);
   const std::string lengthText = fdp.ConsumeRandomLengthString(24);
   const std::string typedCore = fdp.ConsumeRandomLengthString(256);
-  const std::string library = fdp.ConsumeRemainingBytesAsString();
+  std::string library = fdp.ConsumeRemainingBytesAsString();
+
+  // Draws for any list size, up to 2^32 - 1: the position generator against
+  // the plain remainder of the one or two values it takes.
+  if (drawCount > 0) {
+    PositionDraw draw(drawCount);
+    uint32_t state = seed;
+    const auto rand = [&state] {
+      state = state * 214013u + 2531011u;
+      return state >> 16 & 0x7FFF;
+    };
+    CrtSeed(seed);
+    for (int i = 0; i < 8; ++i) {
+      uint32_t r = rand();
+      if (drawCount > 32768) r = r << 15 | rand();
+      CHECK(draw.Next() == r % drawCount);
+    }
+  }
+
+  // Past 32768 entries a draw takes two values; a short library repeated
+  // gets there without making every input slow.
+  if ((flags & 4) && !library.empty()) {
+    if (library.back() != '\n') library += '\n';
+    const size_t lines = static_cast<size_t>(std::count(library.begin(), library.end(), '\n'));
+    if (library.size() / lines <= 8) {
+      const std::string once = library;
+      while (library.size() / once.size() * lines <= 32768) library += once;
+    }
+  }
 
   const fs::path libPath = WorkDir() / "library.txt";
   const fs::path outPath = WorkDir() / "titles.txt";
