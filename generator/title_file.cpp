@@ -200,9 +200,8 @@ int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, cons
 // written, each keepGoing call and its count, where the random sequence
 // stands at the end) is what writing and asking after each full buffer, in
 // turn, would give: a buffer goes to the file only once the previous one is
-// written and keepGoing has allowed going on, and a stop rolls the random
-// sequence back to the end of the title that was being made when the
-// stopping buffer filled.
+// written and keepGoing has allowed going on, and a stop puts the random
+// sequence back to where that buffer filled up.
 class TitleWriter {
  public:
   TitleWriter(OutputFile& file, const WriteRequest& request, const TitleRecipe& recipe)
@@ -213,19 +212,19 @@ class TitleWriter {
 
   WriteResult Run() {
     state_ = CrtState();
-    const Plan plan = MakePlan();
+    plan_ = MakePlan();
+    wide_ = recipe_.words.size() > kRandMax + 1;
     Append(kTitleFileHeader, sizeof kTitleFileHeader - 1);
     Append("\r\n", 2);
     const int32_t count = request_.titleCount;
-    const bool wide = recipe_.words.size() > kRandMax + 1;
     int32_t i = 0;
     while (i < count && !stopped_) {
       char* p = data_ + used_;
-      i = wide ? FastTitles<true>(plan, i, count, p, data_ + kBufferSize, state_, label_)
-               : FastTitles<false>(plan, i, count, p, data_ + kBufferSize, state_, label_);
+      i = wide_ ? FastTitles<true>(plan_, i, count, p, data_ + kBufferSize, state_, label_)
+                : FastTitles<false>(plan_, i, count, p, data_ + kBufferSize, state_, label_);
       used_ = static_cast<size_t>(p - data_);
       if (i < count) {
-        SlowTitle(plan, i, wide);
+        SlowTitle(i);
         ++i;
       }
     }
@@ -258,8 +257,13 @@ class TitleWriter {
     return plan;
   }
 
+  size_t Draw() { return wide_ ? DrawPosition<true>(plan_, state_) : DrawPosition<false>(plan_, state_); }
+
   // A title whose bytes may reach past the buffer: every piece is checked.
-  void SlowTitle(const Plan& plan, int32_t i, bool wide) {
+  // Once the write has stopped, no further entry is drawn: a title on its
+  // way to 2 GB must not be finished first.
+  void SlowTitle(int32_t i) {
+    const Plan& plan = plan_;
     title_ = i;
     Append(label_.data(), label_.size());
     label_.Increment();
@@ -267,13 +271,15 @@ class TitleWriter {
     if (plan.grows) {
       int64_t length = plan.coreLength;
       for (;;) {
-        if (rolledBack_) return;
+        if (stopped_) return;
         if (plan.separator) {
+          inSeparator_ = true;
           Append(&plan.separator, 1);
+          inSeparator_ = false;
           ++length;
           if (rolledBack_) return;
         }
-        const size_t k = wide ? DrawPosition<true>(plan, state_) : DrawPosition<false>(plan, state_);
+        const size_t k = Draw();
         const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
         const size_t size = plan.ends[k] - begin;
         if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
@@ -281,36 +287,35 @@ class TitleWriter {
         length += static_cast<int64_t>(size);
       }
     }
-    if (rolledBack_) return;
     Append("\r\n", 2);
-    if (watching_ && watchedTitle_ == i) {
-      watching_ = false;
-      watchedEndState_ = state_;
-    }
   }
 
+  // Fills the buffer the way a single-threaded writer would: a piece that
+  // fits goes in whole (even filling the buffer to the brim), a piece that
+  // does not is split and the buffer handed off as soon as it is full.
   void Append(const char* p, size_t n) {
+    if (n <= kBufferSize - used_) {
+      std::memcpy(data_ + used_, p, n);
+      used_ += n;
+      return;
+    }
     while (n > 0 && !stopped_) {
-      if (used_ == kBufferSize) {
-        HandOff();
-        if (stopped_) return;
-      }
       const size_t take = n < kBufferSize - used_ ? n : kBufferSize - used_;
       std::memcpy(data_ + used_, p, take);
       used_ += take;
       p += take;
       n -= take;
+      if (used_ == kBufferSize) HandOff();
     }
   }
 
-  // The buffer is full and another byte is due.
   void HandOff() {
     if (!SettlePrevious()) return;
     writer_.Start(data_, used_);
     pending_ = true;
     pendingDone_ = title_;  // titles finished before the one in progress
-    watching_ = true;
-    watchedTitle_ = title_;
+    pendingState_ = state_;
+    pendingInSeparator_ = inSeparator_;
     current_ ^= 1;
     if (!buffers_[current_]) buffers_[current_].reset(new char[kBufferSize]);
     data_ = buffers_[current_].get();
@@ -318,31 +323,30 @@ class TitleWriter {
   }
 
   // Waits for the buffer at the writer and asks whether to go on, as a
-  // writer without a thread would have right after writing it. On a stop
-  // the random sequence goes back to where that writer would have left it.
+  // writer without a thread would have right after writing it.
   bool SettlePrevious() {
     if (!pending_) return true;
     pending_ = false;
     if (!writer_.Finish(reason_)) {
-      StopAfterWatchedTitle(Stop::kFailed);
+      StopWherePendingFilled(Stop::kFailed);
       return false;
     }
     if (request_.keepGoing && !request_.keepGoing(pendingDone_)) {
-      StopAfterWatchedTitle(Stop::kCancelled);
+      StopWherePendingFilled(Stop::kCancelled);
       return false;
     }
     return true;
   }
 
-  void StopAfterWatchedTitle(Stop why) {
+  // A writer without a thread would have stopped when that buffer filled: the
+  // random sequence goes back there, plus the one draw that follows a
+  // separator whose byte filled it.
+  void StopWherePendingFilled(Stop why) {
     stop_ = why;
     stopped_ = true;
-    if (!watching_) {
-      // That title is over: undo the draws made since.
-      state_ = watchedEndState_;
-      rolledBack_ = true;
-    }
-    // Otherwise it is the title in progress: it runs to its end unwritten.
+    rolledBack_ = true;
+    state_ = pendingState_;
+    if (pendingInSeparator_) Draw();
   }
 
   WriteResult Finish(int32_t count) {
@@ -367,6 +371,8 @@ class TitleWriter {
   const WriteRequest& request_;
   const TitleRecipe& recipe_;
   BackgroundWriter writer_;
+  Plan plan_{};
+  bool wide_ = false;
   std::unique_ptr<char[]> buffers_[2];
   int current_ = 0;
   char* data_;
@@ -374,11 +380,11 @@ class TitleWriter {
   TitleLabel label_;
   uint32_t state_ = 0;
   int32_t title_ = 0;  // the title SlowTitle is making
-  bool pending_ = false;
+  bool inSeparator_ = false;
+  bool pending_ = false;  // a buffer is at the writer, not yet settled
   int64_t pendingDone_ = 0;
-  bool watching_ = false;  // the title in progress at the last hand-off has not ended yet
-  int32_t watchedTitle_ = 0;
-  uint32_t watchedEndState_ = 0;
+  uint32_t pendingState_ = 0;
+  bool pendingInSeparator_ = false;
   bool stopped_ = false;
   bool rolledBack_ = false;
   Stop stop_ = Stop::kNone;

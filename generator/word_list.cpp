@@ -16,12 +16,6 @@ WordList g_words;
 
 namespace {
 
-#ifdef __SSE2__
-inline unsigned Matches(const char* p, __m128i c) {
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), c)));
-}
-#endif
-
 struct Survey {
   size_t lineEnds = 0;
   bool hasCr = false;
@@ -36,10 +30,17 @@ Survey SurveyText(const char* p, size_t n) {
 #ifdef __SSE2__
   const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
   __m128i special = zero;
-  for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    s.lineEnds += static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))));
-    special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero)));
+  while (i + 16 <= n) {
+    // Per-byte counters (each compare adds 0 or -1), summed before they can wrap.
+    __m128i counts = zero;
+    const size_t stop = i + 255 * 16 < n ? i + 255 * 16 : n;
+    for (; i + 16 <= stop; i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, lf));
+      special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero)));
+    }
+    const __m128i sums = _mm_sad_epu8(counts, zero);
+    s.lineEnds += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
   }
   if (_mm_movemask_epi8(special) != 0) s.hasCr = s.hasNul = true;  // told apart below
 #endif
@@ -62,7 +63,10 @@ void ForEachLf(const char* p, size_t n, F&& f) {
 #ifdef __SSE2__
   const __m128i lf = _mm_set1_epi8('\n');
   for (; i + 16 <= n; i += 16) {
-    for (unsigned m = Matches(p + i, lf); m != 0; m &= m - 1) f(i + static_cast<size_t>(__builtin_ctz(m)));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))); m != 0; m &= m - 1) {
+      f(i + static_cast<size_t>(__builtin_ctz(m)));
+    }
   }
 #endif
   while (i < n) {
@@ -79,10 +83,10 @@ void ForEachLf(const char* p, size_t n, F&& f) {
 void WordList::AppendText(std::string&& text) {
   // Entry i + 1 begins one byte after entry i ends.
   size_t base = 0;
-  if (buf_.empty() && ends_.empty()) {
+  if (buf_.empty() && size_ == 0) {
     buf_ = std::move(text);  // keep the file's own buffer: no second copy
   } else {
-    base = ends_.empty() ? buf_.size() : ends_.back() + 1;
+    base = size_ == 0 ? buf_.size() : ends_[size_ - 1] + 1;
     if (base > buf_.size()) buf_ += '\n';
     buf_ += text;
     std::string().swap(text);
@@ -91,14 +95,20 @@ void WordList::AppendText(std::string&& text) {
   const size_t end = buf_.size();
   if (base == end) return;
   const Survey survey = SurveyText(p + base, end - base);
-  ends_.reserve(ends_.size() + survey.lineEnds + 1);
+  {
+    std::unique_ptr<size_t[]> grown(new size_t[size_ + survey.lineEnds + 1]);
+    if (size_ > 0) std::memcpy(grown.get(), ends_.get(), size_ * sizeof(size_t));
+    ends_ = std::move(grown);
+  }
+  size_t* out = ends_.get() + size_;
 
   size_t r = base;
   if (!survey.hasCr && !survey.hasNul) {
     // Plain LF lines: every LF already is the byte after an entry.
-    ForEachLf(p + base, end - base, [&](size_t at) { ends_.push_back(base + at); });
-    r = ends_.empty() ? base : ends_.back() + 1;
-    if (r < end) ends_.push_back(end);  // a last line without LF
+    ForEachLf(p + base, end - base, [&](size_t at) { *out++ = base + at; });
+    size_ = static_cast<size_t>(out - ends_.get());
+    r = size_ == 0 ? base : ends_[size_ - 1] + 1;
+    if (r < end) ends_[size_++] = end;  // a last line without LF
     return;
   }
 
@@ -114,7 +124,7 @@ void WordList::AppendText(std::string&& text) {
     }
     if (w != r) std::memmove(p + w, p + r, len);
     w += len;
-    ends_.push_back(w);
+    *out++ = w;
     r = lineEnd + 1;
   };
   ForEachLf(p + base, end - base, [&](size_t at) {
@@ -122,24 +132,63 @@ void WordList::AppendText(std::string&& text) {
     p[w++] = '\n';
   });
   if (r < end) take(end, false);
+  size_ = static_cast<size_t>(out - ends_.get());
+  // Giving back the dropped bytes costs a second copy of the whole text for
+  // a moment; only worth it when they were a good part of it, not for a
+  // 100 MB line that lost one CR.
+  const bool worthShrinking = end - w > end / 4;
   buf_.resize(w);
+  if (worthShrinking) buf_.shrink_to_fit();
 }
 
 void WordList::Clear() {
   std::string().swap(buf_);
-  std::vector<size_t>().swap(ends_);
+  ends_.reset();
+  size_ = 0;
 }
 
 size_t WordList::Find(std::string_view word) const {
   const char* const p = buf_.data();
   const size_t n = word.size();
+  const size_t textEnd = size_ == 0 ? 0 : ends_[size_ - 1];
+  if (n >= 2 && word.find('\n') == std::string_view::npos) {
+    // Look for the word in the text and keep the first place where it fills
+    // a whole entry: LF bytes stand exactly between entries.
+    const auto entryAt = [&](size_t q) {
+      if ((q != 0 && p[q - 1] != '\n') || (q + n != textEnd && p[q + n] != '\n')) return false;
+      return std::memcmp(p + q, word.data(), n) == 0;
+    };
+    const char first = word[0], second = word[1];
+    size_t q = 0;
+    size_t hit = textEnd;
+#ifdef __SSE2__
+    const __m128i a = _mm_set1_epi8(first), b = _mm_set1_epi8(second);
+    for (; q + 17 <= textEnd && hit == textEnd; q += 16) {
+      const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + q));
+      const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + q + 1));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(v0, a), _mm_cmpeq_epi8(v1, b))));
+      for (; m != 0; m &= m - 1) {
+        const size_t at = q + static_cast<size_t>(__builtin_ctz(m));
+        if (at + n <= textEnd && entryAt(at)) {
+          hit = at;
+          break;
+        }
+      }
+    }
+#endif
+    for (; q + n <= textEnd && hit == textEnd; ++q) {
+      if (p[q] == first && p[q + 1] == second && entryAt(q)) hit = q;
+    }
+    if (hit == textEnd) return size_;
+    return static_cast<size_t>(std::lower_bound(ends_.get(), ends_.get() + size_, hit + n) - ends_.get());
+  }
   size_t begin = 0;
-  for (size_t i = 0; i < ends_.size(); ++i) {
+  for (size_t i = 0; i < size_; ++i) {
     const size_t e = ends_[i];
-    if (e - begin == n && (n == 0 || (p[begin] == word[0] && std::memcmp(p + begin, word.data(), n) == 0))) return i;
+    if (e - begin == n && std::memcmp(p + begin, word.data(), n) == 0) return i;
     begin = e + 1;
   }
-  return ends_.size();
+  return size_;
 }
 
 LoadResult LoadWords(const std::filesystem::path& path) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,14 +14,14 @@ namespace wordloom {
 // moving a byte. Eight bytes per entry beyond the text itself.
 class WordList {
  public:
-  size_t size() const { return ends_.size(); }
-  bool empty() const { return ends_.empty(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
   const char* Data(size_t i) const { return buf_.data() + Begin(i); }
   size_t Length(size_t i) const { return ends_[i] - Begin(i); }
   std::string_view operator[](size_t i) const { return {Data(i), Length(i)}; }
   size_t Begin(size_t i) const { return i == 0 ? 0 : ends_[i - 1] + 1; }
   size_t End(size_t i) const { return ends_[i]; }
-  const size_t* ends() const { return ends_.data(); }
+  const size_t* ends() const { return ends_.get(); }
   // The buffer the entries live in; its bytes past an entry may be read.
   const char* text() const { return buf_.data(); }
   size_t textSize() const { return buf_.size(); }
@@ -36,7 +37,8 @@ class WordList {
 
  private:
   std::string buf_;
-  std::vector<size_t> ends_;
+  std::unique_ptr<size_t[]> ends_;  // filled as found, never zeroed first
+  size_t size_ = 0;
 };
 
 // The word list of the current run; empty between runs.
