@@ -12,7 +12,7 @@
 namespace wordloom {
 namespace {
 
-constexpr size_t kBufferSize = size_t{1} << 20;
+constexpr size_t kBufferSize = kTitleBufferSize;
 
 // Writes one buffer at a time on a thread of its own, so that the next
 // buffer fills while the file takes the last one. Started on the first full

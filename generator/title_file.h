@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -11,6 +12,9 @@ namespace wordloom {
 // GBK bytes of the file's fixed texts.
 inline const char kTitleFileHeader[] = "\xC9\xCC\xC6\xB7\xC3\xFB\xB3\xC6";  // 商品名称
 inline const char kTitleLabel[] = "\xB1\xEA\xCC\xE2";                     // 标题
+
+// Bytes handed to the file at a time; keepGoing is asked after each.
+inline constexpr size_t kTitleBufferSize = size_t{1} << 20;
 
 struct WriteRequest {
   std::filesystem::path target;  // "-" writes to standard output
