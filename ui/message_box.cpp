@@ -26,12 +26,15 @@ wxString Caption() {
 
 void ShowAppMessage(wxWindow* owner, const wxString& text) {
   wxMessageDialog box(owner, text, Caption(), wxOK | wxICON_NONE | wxCENTRE);
+  // The buttons speak the dialog's language whatever the system locale.
+  box.SetOKLabel(wxString::FromUTF8("确定"));
   box.ShowModal();
 }
 
 bool AskAppQuestion(wxWindow* owner, const wxString& text) {
   wxMessageDialog box(owner, text, Caption(),
                       wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
+  box.SetYesNoLabels(wxString::FromUTF8("是(&Y)"), wxString::FromUTF8("否(&N)"));
   return box.ShowModal() == wxID_YES;
 }
 

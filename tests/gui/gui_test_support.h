@@ -59,6 +59,7 @@ class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
       EXPECT_TRUE(style & wxOK);
       EXPECT_FALSE(style & (wxCANCEL | wxYES_NO));
       EXPECT_EQ(dlg->GetEffectiveIcon(), wxICON_NONE);
+      EXPECT_EQ(dlg->GetOKLabel().utf8_string(), "确定");
     }
     return answer_;
   }
