@@ -34,7 +34,6 @@ find_window() {  # $1: exact title; prints the window id
 
 # Crops the root window to one window; Xvfb has no window manager, so no frame.
 shoot() {  # $1: window id, $2: output file
-  local geometry
   eval "$(xdotool getwindowgeometry --shell "$1")"
   sleep 0.5
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
