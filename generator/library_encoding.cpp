@@ -34,67 +34,74 @@ bool Put(std::string& bytes, size_t& w, char32_t cp) {
   return true;
 }
 
-// The ASCII bytes from s[r] on, moved to s[w]; eight at a time while they
-// last (a whole word is read before any of its bytes is overwritten).
-inline void CopyAscii(unsigned char* s, size_t n, size_t& r, size_t& w) {
-  while (r + 8 <= n) {
-    uint64_t v;
-    std::memcpy(&v, s + r, 8);
-    if (v & 0x8080808080808080ull) break;
-    std::memcpy(s + w, &v, 8);
-    r += 8;
-    w += 8;
-  }
-  while (r < n && s[r] < 0x80) s[w++] = s[r++];
-}
-
 enum class Utf8Outcome { kConverted, kMalformed, kNoGbkForm };
 
 // Converts UTF-8 from bytes[start] on to GBK in place, stopping at the first
 // malformed sequence or character without a GBK form; `nonAscii` tells
-// whether anything but ASCII came by. Whatever stops it,
-// bytes[0, w) holds the GBK form of bytes[start, r) as it was, and
-// bytes[r, end) is untouched.
-Utf8Outcome ConvertUtf8Prefix(std::string& bytes, size_t start, size_t& r, size_t& w, bool& nonAscii) {
+// whether anything but ASCII came by. Whatever stops it, bytes[0, w) holds
+// the GBK form of bytes[start, r) as it was, and bytes[r, end) is untouched.
+// (Positions are kept in locals: stores through the byte pointer could alias
+// anything reached by reference.)
+Utf8Outcome ConvertUtf8Prefix(std::string& bytes, size_t start, size_t& rOut, size_t& wOut, bool& nonAsciiOut) {
   const uint16_t* const table = GbkCodeTable();
   unsigned char* const s = reinterpret_cast<unsigned char*>(&bytes[0]);
   const size_t n = bytes.size();
-  r = start;
-  w = 0;
-  nonAscii = false;
+  size_t r = start, w = 0;
+  bool nonAscii = false;
+  Utf8Outcome outcome = Utf8Outcome::kConverted;
   for (;;) {
-    CopyAscii(s, n, r, w);
-    if (r >= n) return Utf8Outcome::kConverted;
-    nonAscii = true;
-    // Chinese text is almost all three-byte sequences: a tight loop for them.
-    while (r + 2 < n && (s[r] & 0xF0) == 0xE0) {
-      const unsigned b1 = s[r + 1], b2 = s[r + 2];
-      if ((b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) return Utf8Outcome::kMalformed;
-      const unsigned cp = (s[r] & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
-      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return Utf8Outcome::kMalformed;
+    // ASCII, eight bytes at a time while they last (a whole word is read
+    // before any of its bytes is overwritten).
+    while (r + 8 <= n) {
+      uint64_t v;
+      std::memcpy(&v, s + r, 8);
+      if (v & 0x8080808080808080ull) break;
+      std::memcpy(s + w, &v, 8);
+      r += 8;
+      w += 8;
+    }
+    while (r < n && s[r] < 0x80) s[w++] = s[r++];
+    if (r >= n) break;
+    // Chinese text is three-byte sequences between ASCII line ends: one loop
+    // takes both without a branch per character (two bytes are always
+    // stored; for ASCII the second is the next input byte itself, so that
+    // nothing unread is overwritten), leaving only what it cannot take.
+    while (r + 2 < n) {
+      const unsigned c0 = s[r], b1 = s[r + 1], b2 = s[r + 2];
+      const bool ascii = c0 < 0x80;
+      const unsigned cp = (c0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
       const unsigned code = table[cp];
-      if (code >= 0x100) {
-        s[w] = static_cast<unsigned char>(code >> 8);
-        s[w + 1] = static_cast<unsigned char>(code);
-        w += 2;
-      } else if (code != 0) {
-        s[w++] = static_cast<unsigned char>(code);
-      } else {
-        return Utf8Outcome::kNoGbkForm;
-      }
-      r += 3;
+      const bool three = (c0 & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && cp >= 0x800 &&
+                         (cp < 0xD800 || cp > 0xDFFF) && code >= 0x100;
+      if (!ascii && !three) break;
+      nonAscii |= !ascii;
+      s[w] = static_cast<unsigned char>(ascii ? c0 : code >> 8);
+      s[w + 1] = static_cast<unsigned char>(ascii ? b1 : code & 0xFF);
+      r += ascii ? 1 : 3;
+      w += ascii ? 1 : 2;
     }
     if (r >= n || s[r] < 0x80) continue;
+    nonAscii = true;
     char32_t cp;
     const size_t len = DecodeUtf8(bytes, r, cp);
-    if (len == 0) return Utf8Outcome::kMalformed;
+    if (len == 0) {
+      outcome = Utf8Outcome::kMalformed;
+      break;
+    }
     char gbk[2];
     const size_t m = EncodeGbk(cp, gbk);
-    if (m == 0) return Utf8Outcome::kNoGbkForm;
+    if (m == 0) {
+      outcome = Utf8Outcome::kNoGbkForm;
+      break;
+    }
     s[w++] = static_cast<unsigned char>(gbk[0]);
     if (m == 2) s[w++] = static_cast<unsigned char>(gbk[1]);
     r += len;
   }
+  rOut = r;
+  wOut = w;
+  nonAsciiOut = nonAscii;
+  return outcome;
 }
 
 // The line of the character at the end of the converted prefix: line ends

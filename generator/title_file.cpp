@@ -119,6 +119,7 @@ struct Plan {
   size_t coreIndex;
   const char* coreText;
   size_t coreTextSize;
+  char corePadded[32];    // coreText again when it fits, for fixed-size copies
   int64_t coreLength;
   int64_t maxLength;
   char separator;
@@ -164,7 +165,11 @@ int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, cons
     std::memcpy(p, label.data(), TitleLabel::kCopy);
     p += label.size();
     label.Increment();
-    std::memcpy(p, plan.coreText, plan.coreTextSize);
+    if (plan.coreTextSize <= sizeof plan.corePadded) {
+      std::memcpy(p, plan.corePadded, sizeof plan.corePadded);  // a fixed copy instead of a call
+    } else {
+      std::memcpy(p, plan.coreText, plan.coreTextSize);
+    }
     p += plan.coreTextSize;
     if (plan.grows) {
       int64_t length = plan.coreLength;
@@ -244,6 +249,8 @@ class TitleWriter {
     plan.coreIndex = recipe_.coreIndex;
     plan.coreText = recipe_.coreText.data();
     plan.coreTextSize = recipe_.coreText.size();
+    std::memset(plan.corePadded, 0, sizeof plan.corePadded);
+    if (plan.coreTextSize <= sizeof plan.corePadded) std::memcpy(plan.corePadded, plan.coreText, plan.coreTextSize);
     plan.coreLength = recipe_.coreLength;
     plan.maxLength = recipe_.maxLength;
     plan.separator = recipe_.separator;
@@ -253,7 +260,7 @@ class TitleWriter {
     plan.count = draw.divisor();
     // Label, core, at most maxLength (or one separator past a long core),
     // CR LF, and room for fixed-size copies running past the end.
-    plan.bound = TitleLabel::kCopy + plan.coreTextSize + static_cast<size_t>(plan.maxLength) + 1 + 2 + 16;
+    plan.bound = TitleLabel::kCopy + sizeof plan.corePadded + plan.coreTextSize + static_cast<size_t>(plan.maxLength) + 1 + 2 + 16;
     return plan;
   }
 

@@ -36,9 +36,16 @@ class WordList {
   size_t Find(std::string_view word) const;
 
  private:
+  struct Free {
+    void operator()(size_t* p) const;
+  };
+  // Room for `capacity` ends, keeping the first size_.
+  void Reserve(size_t capacity);
+
   std::string buf_;
-  std::unique_ptr<size_t[]> ends_;  // filled as found, never zeroed first
+  std::unique_ptr<size_t[], Free> ends_;  // filled as found, never zeroed first
   size_t size_ = 0;
+  size_t capacity_ = 0;
 };
 
 // The word list of the current run; empty between runs.
