@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The generation benchmark: builds the Release wordloom-cli, makes the word
+# libraries from a fixed seed, runs every workload several times next to its
+# reference (measured in the same run, in the same folder) and prints a table
+# of medians. The table, the raw timings and a plot of the scaling run go to
+# bench/results/.
+#
+#   bench/run.sh                 all workloads, 5 runs each
+#   BENCH_RUNS=9 bench/run.sh    more runs
+#
+# Timing is not a test: nothing here fails on a slow machine. A busy machine
+# (other builds) shows in the figures; the load average is printed with them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+RUNS=${BENCH_RUNS:-5}
+BUILD=${BENCH_BUILD_DIR:-$ROOT/build-bench}
+WORK=${BENCH_WORK_DIR:-$BUILD/bench-work}
+RESULTS=${BENCH_RESULTS_DIR:-$ROOT/bench/results}
+SEED=20261206
+JOBS=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+
+scripts/deps.sh bench
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DWORDLOOM_BUILD_GUI=OFF >/dev/null
+cmake --build "$BUILD" -j"$JOBS" --target wordloom-cli >/dev/null
+mkdir -p "$WORK" "$RESULTS"
+c++ -O2 -std=c++17 -o "$BUILD/bench-make-library" bench/make_library.cpp
+c++ -O2 -std=c++17 -o "$BUILD/bench-measure" bench/measure.cpp
+CLI=$BUILD/cli/wordloom-cli
+MEASURE=$BUILD/bench-measure
+CORE=连衣裙
+
+echo "Making the libraries (seed $SEED) in $WORK ..."
+[ -s "$WORK/lib5k.txt" ] || "$BUILD/bench-make-library" 5000 "$SEED" "$WORK/lib5k.txt"
+[ -s "$WORK/lib2m.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m.txt"
+[ -s "$WORK/lib2m-utf8.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-utf8.txt" utf8
+
+RAW=$RESULTS/raw.txt
+: > "$RAW"
+
+# measure NAME [-o FILE] COMMAND...: one run, appended to the raw file.
+measure() {
+  local name=$1; shift
+  local line
+  line=$("$MEASURE" "$@")
+  set -- $line
+  if [ "$3" != 0 ]; then
+    echo "bench: $name exited with $3" >&2
+    exit 1
+  fi
+  echo "$name $1 $2" >> "$RAW"
+}
+
+# Dirty pages of the last run are written out first, so that no run pays
+# for the one before it.
+settle() { rm -f "$WORK/out.txt" "$WORK/dd.out"; sync; }
+
+median() { # NAME COLUMN(2 time, 3 KiB)
+  awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$RAW" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+maxof() { awk -v n="$1" -v c="$2" '$1 == n && $c > m { m = $c } END { print m + 0 }' "$RAW"; }
+
+run_w1() { # NAME COUNT RUNS
+  local name=$1 count=$2 runs=$3
+  for _ in $(seq "$runs"); do
+    settle
+    measure "$name" "$CLI" -l "$WORK/lib5k.txt" -c "$CORE" -n 60 -N "$count" -s comma -o "$WORK/out.txt"
+    local bytes
+    bytes=$(stat -c %s "$WORK/out.txt")
+    echo "$name.bytes $bytes 0" >> "$RAW"
+    settle
+    measure "$name.dd" dd if=/dev/zero of="$WORK/dd.out" bs=1M count="$bytes" iflag=count_bytes status=none
+  done
+  settle
+}
+
+LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "Running W1 ..."
+run_w1 W1 1000000 "$RUNS"
+echo "Running W2 ..."
+for _ in $(seq "$RUNS"); do
+  measure W2 "$CLI" -l "$WORK/lib2m.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
+  measure W2.wc -o /dev/null wc -l "$WORK/lib2m.txt"
+  measure W2u "$CLI" -l "$WORK/lib2m-utf8.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
+  measure W2u.wc -o /dev/null wc -l "$WORK/lib2m-utf8.txt"
+done
+echo "Running W3 ..."
+for _ in $(seq "$RUNS"); do
+  measure W3 "$CLI" -l "$WORK/lib5k.txt" -c "$CORE" -n 1000000000 -N 1 -s comma -o /dev/null
+done
+echo "Running the scaling series ..."
+for n in 10000 100000 1000000 10000000; do
+  run_w1 "S$n" "$n" "$RUNS"
+done
+LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# ---- the table ----
+lib2m=$(stat -c %s "$WORK/lib2m.txt")
+lib2mu=$(stat -c %s "$WORK/lib2m-utf8.txt")
+entries=2000000
+w2budget=$(( (lib2m + 12 * entries) / 1024 + 8192 ))
+w2ubudget=$(( (lib2mu + 12 * entries) / 1024 + 8192 ))
+TABLE=$RESULTS/results.md
+{
+  echo "Wordloom generation benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo
+  echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load average $LOAD_BEFORE before, $LOAD_AFTER after; $RUNS runs each, medians."
+  echo
+  echo "| workload | wall (s) | peak memory | throughput | reference | reference wall (s) | ratio | target |"
+  echo "|---|---|---|---|---|---|---|---|"
+  awk -v t="$(median W1 2)" -v r="$(median W1.dd 2)" -v m="$(maxof W1 3)" -v b="$(median W1.bytes 2)" 'BEGIN {
+    printf "| W1: 5,000 entries, length 60, 1,000,000 titles (%.1f MB) | %.3f | %.1f MB | %.0f MB/s | dd, same bytes, same folder | %.3f | %.2f | <= 1.3: %s |\n",
+      b / 1e6, t, m / 1024, b / 1e6 / t, r, t / r, (t / r <= 1.3) ? "met" : "not met" }'
+  awk -v t="$(median W2 2)" -v r="$(median W2.wc 2)" -v m="$(maxof W2 3)" -v s="$lib2m" -v budget="$w2budget" 'BEGIN {
+    printf "| W2: 2,000,000 entries (%.1f MB GBK), 1 title | %.3f | %.1f MB (budget %.1f MB: %s) | %.0f MB/s | wc -l, same file | %.3f | %.2f | <= 3: %s |\n",
+      s / 1e6, t, m / 1024, budget / 1024, (m <= budget) ? "met" : "not met", s / 1e6 / t, r, t / r, (t / r <= 3) ? "met" : "not met" }'
+  awk -v t="$(median W2u 2)" -v r="$(median W2u.wc 2)" -v m="$(maxof W2u 3)" -v s="$lib2mu" -v budget="$w2ubudget" 'BEGIN {
+    printf "| W2-UTF8: the same library as UTF-8 (%.1f MB), 1 title | %.3f | %.1f MB (budget %.1f MB: %s) | %.0f MB/s | wc -l, same file | %.3f | %.2f | <= 6: %s |\n",
+      s / 1e6, t, m / 1024, budget / 1024, (m <= budget) ? "met" : "not met", s / 1e6 / t, r, t / r, (t / r <= 6) ? "met" : "not met" }'
+  awk -v t="$(median W3 2)" -v m="$(maxof W3 3)" 'BEGIN {
+    printf "| W3: W1 library, length 1,000,000,000, 1 title to /dev/null | %.3f | %.1f MB | %.0f MB/s | none | | | memory < 16 MB: %s |\n",
+      t, m / 1024, 1000 / t, (m < 16384) ? "met" : "not met" }'
+  echo
+  echo "Scaling (W1 at growing counts):"
+  echo
+  echo "| titles | wall (s) | per title (ns) | peak memory | dd, same bytes (s) | ratio |"
+  echo "|---|---|---|---|---|---|"
+} > "$TABLE"
+: > "$RESULTS/scaling.dat"
+for n in 10000 100000 1000000 10000000; do
+  t=$(median "S$n" 2); r=$(median "S$n.dd" 2); m=$(maxof "S$n" 3)
+  awk -v n="$n" -v t="$t" -v r="$r" -v m="$m" 'BEGIN {
+    printf "| %d | %.3f | %.1f | %.1f MB | %.3f | %.2f |\n", n, t, t / n * 1e9, m / 1024, r, t / r }' >> "$TABLE"
+  awk -v n="$n" -v t="$t" -v m="$m" 'BEGIN { printf "%d %.3f %.2f\n", n, t / n * 1e9, m / 1024 }' >> "$RESULTS/scaling.dat"
+done
+awk 'NR >= 2 { if (min == "" || $2 < min) min = $2; if ($2 > max) max = $2; if (mmin == "" || $3 < mmin) mmin = $3; if ($3 > mmax) mmax = $3 }
+  END { printf "\nFrom 10^5 to 10^7 titles the time per title spans %.1f%% (target: within 20%%: %s); peak memory %.1f to %.1f MB.\n",
+        (max / min - 1) * 100, (max / min <= 1.2) ? "met" : "not met", mmin, mmax }' "$RESULTS/scaling.dat" >> "$TABLE"
+
+gnuplot <<EOF
+set terminal pngcairo size 900,540 font "Sans,11"
+set output "$RESULTS/scaling.png"
+set title "wordloom-cli, W1 scaling: length 60, 5,000-entry library ($(nproc) cores)"
+set logscale x
+set xlabel "titles"
+set ylabel "wall time per title (ns)"
+set y2label "peak memory (MB)"
+set ytics nomirror
+set y2tics
+set yrange [0:*]
+set y2range [0:*]
+set key top right
+set grid
+plot "$RESULTS/scaling.dat" using 1:2 with linespoints lw 2 pt 7 title "time per title", \
+     "$RESULTS/scaling.dat" using 1:3 axes x1y2 with linespoints lw 2 pt 5 title "peak memory"
+EOF
+
+cat "$TABLE"
+echo
+echo "Table: $TABLE; plot: $RESULTS/scaling.png; raw timings: $RAW"
