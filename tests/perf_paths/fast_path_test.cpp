@@ -349,7 +349,7 @@ TEST(FastPaths, NegativeCountWritesTheHeaderOnly) {
 }
 
 TEST(FastPaths, OtherSeedsAndLibrariesWithCrNulAndNoLastLineEnd) {
-  const std::string text = std::string("a\r\nbb\r\n\r\nccc\nd\0tail\r\n\0\nabcd\r\r\nee\n\n", 37) + "core\r\nlast";
+  const std::string text = std::string("a\r\nbb\r\n\r\nccc\nd\0tail\r\n\0\nabcd\r\r\nee\n\n", 34) + "core\r\nlast";
   ModelRun run;
   run.entries = ModelEntries(text);
   run.core = "core";
