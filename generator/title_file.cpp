@@ -1,6 +1,8 @@
 #include "title_file.h"
 
+#include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -9,14 +11,19 @@
 #include "crt_rand.h"
 #include "file_access.h"
 
+
 namespace wordloom {
 namespace {
 
 constexpr size_t kBufferSize = kTitleBufferSize;
 
-// Writes one buffer at a time on a thread of its own, so that the next
-// buffer fills while the file takes the last one. Started on the first full
-// buffer: a file that fits one buffer never starts it.
+// Buffers in flight: filled, being written, or written and not yet
+// acknowledged to the caller.
+constexpr int64_t kRing = 4;
+
+// Writes queued buffers in order on a thread of its own, started with the
+// first one. With several buffers in the ring neither side waits for the
+// other's every step.
 class BackgroundWriter {
  public:
   explicit BackgroundWriter(OutputFile& file) : file_(file) {}
@@ -26,57 +33,83 @@ class BackgroundWriter {
     if (!thread_.joinable()) return;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      quit_ = true;
+      quit_.store(true, std::memory_order_release);
     }
     wake_.notify_all();
     thread_.join();
   }
 
-  void Start(const char* data, size_t size) {
+  // Queues the next buffer; its slot must stay untouched until finished()
+  // has passed it.
+  void Queue(const char* data, size_t size) {
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    const int64_t j = queued_.load(std::memory_order_relaxed);
+    items_[j % kRing] = {data, size};
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      data_ = data;
-      size_ = size;
-      busy_ = true;
+      queued_.store(j + 1, std::memory_order_release);
     }
     wake_.notify_all();
   }
 
-  // Waits for the buffer last started; false, with the reason, if it failed.
-  bool Finish(std::string& reason) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return !busy_; });
-    if (!ok_) reason = reason_;
-    return ok_;
+  // How many buffers, counted from the first, are done with (written,
+  // failed, or skipped after a failure or abandon).
+  int64_t finished() const { return finished_.load(std::memory_order_acquire); }
+  void AwaitFinished(int64_t count) {
+    Await(done_, [&] { return finished() >= count; });
+  }
+  // The first buffer whose write failed, or -1; meaningful below finished().
+  int64_t failedAt() const { return failedAt_.load(std::memory_order_acquire); }
+  const std::string& reason() const { return reason_; }
+
+  // Writes nothing more; returns once the buffer being written is done.
+  void Abandon() {
+    abandon_.store(true, std::memory_order_release);
+    AwaitFinished(queued_.load(std::memory_order_relaxed));
   }
 
  private:
-  void Run() {
+  template <class Ready>
+  void Await(std::condition_variable& cv, Ready ready) {
     std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [this] { return busy_ || quit_; });
-      if (!busy_) return;
-      lock.unlock();
-      std::string reason;
-      const bool ok = file_.Write(data_, size_, reason);
-      lock.lock();
-      ok_ = ok;
-      if (!ok) reason_ = std::move(reason);
-      busy_ = false;
+    cv.wait(lock, ready);
+  }
+
+  void Run() {
+    for (int64_t j = 0;; ++j) {
+      Await(wake_, [&] { return queued_.load(std::memory_order_acquire) > j || quit_.load(std::memory_order_acquire); });
+      if (queued_.load(std::memory_order_acquire) <= j) return;
+      const Item item = items_[j % kRing];
+      if (failedAt_.load(std::memory_order_relaxed) < 0 && !abandon_.load(std::memory_order_acquire)) {
+        std::string reason;
+        if (!file_.Write(item.data, item.size, reason)) {
+          reason_ = std::move(reason);
+          failedAt_.store(j, std::memory_order_release);
+        }
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_.store(j + 1, std::memory_order_release);
+      }
       done_.notify_all();
     }
   }
+
+  struct Item {
+    const char* data;
+    size_t size;
+  };
 
   OutputFile& file_;
   std::thread thread_;
   std::mutex mutex_;
   std::condition_variable wake_, done_;
-  const char* data_ = nullptr;
-  size_t size_ = 0;
-  bool busy_ = false;
-  bool quit_ = false;
-  bool ok_ = true;
+  Item items_[kRing] = {};
+  std::atomic<int64_t> queued_{0};
+  std::atomic<int64_t> finished_{0};
+  std::atomic<bool> quit_{false};
+  std::atomic<bool> abandon_{false};
+  std::atomic<int64_t> failedAt_{-1};  // with reason_, set before finished_ moves past it
   std::string reason_;
 };
 
@@ -291,19 +324,21 @@ int32_t FastTitlesFromTable(const Plan& in, const DrawTable& table, int32_t firs
   return i;
 }
 
-// One write of a title file: titles go into one of two buffers while the
-// other is being written. Every effect the caller can see (the buffers
-// written, each keepGoing call and its count, where the random sequence
+// One write of a title file: titles fill a ring of buffers while a thread
+// writes the ones before. Every effect the caller can see (each keepGoing
+// call and its count, what the target holds, where the random sequence
 // stands at the end) is what writing and asking after each full buffer, in
-// turn, would give: a buffer goes to the file only once the previous one is
-// written and keepGoing has allowed going on, and a stop puts the random
-// sequence back to where that buffer filled up.
+// turn, would give: keepGoing is asked, on this thread and in order, about
+// each buffer once it is written; a stop puts the random sequence back to
+// where that buffer filled up. The writer runs ahead of keepGoing only into
+// a temporary file, which a stop removes; a pipe, device or standard output
+// gets a buffer only after keepGoing has allowed the one before.
 class TitleWriter {
  public:
   TitleWriter(OutputFile& file, const WriteRequest& request, const TitleRecipe& recipe)
-      : file_(file), request_(request), recipe_(recipe), writer_(file) {
-    buffers_[0].reset(new char[kBufferSize]);
-    data_ = buffers_[0].get();
+      : file_(file), request_(request), recipe_(recipe), strict_(WritesDirectly(request.target)), writer_(file) {
+    slots_[0].data.reset(new char[kBufferSize]);
+    data_ = slots_[0].data.get();
   }
 
   WriteResult Run() {
@@ -411,54 +446,93 @@ class TitleWriter {
     }
   }
 
+  struct Slot {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    int64_t done = 0;     // keepGoing's count once it is written
+    uint32_t state = 0;   // the generator when it filled up
+    bool inSeparator = false;
+  };
+  Slot& SlotOf(int64_t buffer) { return slots_[buffer % kRing]; }
+
+  // The buffer is full and another byte is due.
   void HandOff() {
-    if (!SettlePrevious()) return;
-    writer_.Start(data_, used_);
-    pending_ = true;
-    pendingDone_ = title_;  // titles finished before the one in progress
-    pendingState_ = state_;
-    pendingInSeparator_ = inSeparator_;
-    current_ ^= 1;
-    if (!buffers_[current_]) buffers_[current_].reset(new char[kBufferSize]);
-    data_ = buffers_[current_].get();
+    Slot& full = SlotOf(handed_);
+    full.size = used_;
+    full.done = title_;  // titles finished before the one in progress
+    full.state = state_;
+    full.inSeparator = inSeparator_;
+    ++handed_;
+    Pump(false);
+    // The next buffer's slot is free once the buffer kRing before it is settled.
+    while (!stopped_ && acked_ <= handed_ - kRing) Pump(true);
+    if (stopped_) return;
+    Slot& next = SlotOf(handed_);
+    if (!next.data) next.data.reset(new char[kBufferSize]);
+    data_ = next.data.get();
     used_ = 0;
   }
 
-  // Waits for the buffer at the writer and asks whether to go on, as a
-  // writer without a thread would have right after writing it.
-  bool SettlePrevious() {
-    if (!pending_) return true;
-    pending_ = false;
-    if (!writer_.Finish(reason_)) {
-      StopWherePendingFilled(Stop::kFailed);
-      return false;
+  // Queues what may be written and asks keepGoing about every buffer written
+  // since; with `wait`, first waits until the oldest unsettled buffer is done.
+  void Pump(bool wait) {
+    for (;;) {
+      while (queued_ < handed_ && (!strict_ || queued_ <= acked_)) {
+        writer_.Queue(SlotOf(queued_).data.get(), SlotOf(queued_).size);
+        ++queued_;
+      }
+      if (acked_ == queued_) return;
+      if (writer_.finished() <= acked_) {
+        if (!wait) return;
+        writer_.AwaitFinished(acked_ + 1);
+      }
+      wait = false;
+      const int64_t j = acked_;
+      if (writer_.failedAt() == j) {
+        reason_ = writer_.reason();
+        StopAt(j, Stop::kFailed);
+        return;
+      }
+      if (request_.keepGoing && !request_.keepGoing(SlotOf(j).done)) {
+        StopAt(j, Stop::kCancelled);
+        return;
+      }
+      ++acked_;
     }
-    if (request_.keepGoing && !request_.keepGoing(pendingDone_)) {
-      StopWherePendingFilled(Stop::kCancelled);
-      return false;
-    }
-    return true;
   }
 
   // A writer without a thread would have stopped when that buffer filled: the
   // random sequence goes back there, plus the one draw that follows a
   // separator whose byte filled it.
-  void StopWherePendingFilled(Stop why) {
+  void StopAt(int64_t buffer, Stop why) {
     stop_ = why;
     stopped_ = true;
     rolledBack_ = true;
-    state_ = pendingState_;
-    if (pendingInSeparator_) Draw();
+    state_ = SlotOf(buffer).state;
+    if (SlotOf(buffer).inSeparator) Draw();
+    writer_.Abandon();
   }
 
   WriteResult Finish(int32_t count) {
-    if (!stopped_ && SettlePrevious()) {
-      std::string reason;
-      if (!file_.Write(data_, used_, reason)) {
-        stop_ = Stop::kFailed;
-        reason_ = reason;
-      } else if (request_.keepGoing && !request_.keepGoing(count > 0 ? count : 0)) {
-        stop_ = Stop::kCancelled;
+    if (!stopped_) {
+      // The last buffer, filled or not, settles like the others.
+      Slot& last = SlotOf(handed_);
+      last.size = used_;
+      last.done = count > 0 ? count : 0;
+      last.state = state_;
+      last.inSeparator = false;
+      ++handed_;
+      if (handed_ == 1) {
+        // All in one buffer: no thread for that.
+        std::string reason;
+        if (!file_.Write(data_, used_, reason)) {
+          stop_ = Stop::kFailed;
+          reason_ = reason;
+        } else if (request_.keepGoing && !request_.keepGoing(last.done)) {
+          stop_ = Stop::kCancelled;
+        }
+      } else {
+        while (!stopped_ && acked_ < handed_) Pump(true);
       }
     }
     CrtSeed(state_);
@@ -469,29 +543,36 @@ class TitleWriter {
     return {};
   }
 
+  // A pipe, device or standard output shows every byte it is given.
+  static bool WritesDirectly(const std::filesystem::path& target) {
+    if (target == "-") return true;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(target, ec);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+  }
+
   OutputFile& file_;
   const WriteRequest& request_;
   const TitleRecipe& recipe_;
-  BackgroundWriter writer_;
   Plan plan_{};
   bool wide_ = false;
   std::unique_ptr<DrawTable> table_;
-  std::unique_ptr<char[]> buffers_[2];
-  int current_ = 0;
+  const bool strict_;
+  Slot slots_[kRing];
+  int64_t handed_ = 0;  // buffers full (the one filling has this number)
+  int64_t queued_ = 0;  // buffers given to the writer
+  int64_t acked_ = 0;   // buffers written and allowed on by keepGoing
   char* data_;
   size_t used_ = 0;
   TitleLabel label_;
   uint32_t state_ = 0;
   int32_t title_ = 0;  // the title SlowTitle is making
   bool inSeparator_ = false;
-  bool pending_ = false;  // a buffer is at the writer, not yet settled
-  int64_t pendingDone_ = 0;
-  uint32_t pendingState_ = 0;
-  bool pendingInSeparator_ = false;
   bool stopped_ = false;
   bool rolledBack_ = false;
   Stop stop_ = Stop::kNone;
   std::string reason_;
+  BackgroundWriter writer_;  // last: its thread ends before the buffers go
 };
 
 }  // namespace

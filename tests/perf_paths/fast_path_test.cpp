@@ -3,12 +3,16 @@
 // checked byte for byte against a plain model written out here: the C
 // runtime's rand, one title at a time into a string, a write after every
 // full buffer.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "crt_rand.h"
@@ -413,6 +417,37 @@ TEST(FastPaths, AFailedWriteStopsWhereTheModelStops) {
     EXPECT_EQ(real.result.kind, WriteResult::kFailed);
     EXPECT_EQ(real.asked, model.asked);
     EXPECT_EQ(real.stateAfter, modelState);
+  }
+}
+
+TEST(FastPaths, APipeGetsNothingPastACancel) {
+  // A pipe shows every byte it is given: after a cancel it must hold what a
+  // writer without a thread would have written, and no more.
+  test::TempDir dir;
+  const fs::path fifo = dir / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ModelRun run;
+  run.entries = Numbered(5000, 7);
+  run.core = "w42";
+  run.count = 80000;
+  for (int cancelAt : {0, 2}) {
+    ModelOutput model;
+    model.cancelAt = cancelAt;
+    const uint32_t modelState = ModelWrite(run, model);
+    std::string received;
+    std::thread reader([&] {
+      const int fd = ::open(fifo.c_str(), O_RDONLY);
+      char chunk[65536];
+      for (ssize_t n; fd >= 0 && (n = ::read(fd, chunk, sizeof chunk)) > 0;) received.append(chunk, static_cast<size_t>(n));
+      if (fd >= 0) ::close(fd);
+    });
+    const RealResult real = RealWrite(JoinLines(run.entries), run, cancelAt, fifo);
+    reader.join();
+    EXPECT_EQ(real.result.kind, WriteResult::kCancelled);
+    EXPECT_EQ(real.asked, model.asked);
+    EXPECT_EQ(real.stateAfter, modelState);
+    EXPECT_EQ(received.size(), model.written.size());
+    EXPECT_TRUE(received == model.written);
   }
 }
 
