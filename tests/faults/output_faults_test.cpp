@@ -29,6 +29,7 @@ TEST_F(OutputFaults, FolderWithoutWritePermission) {
   const std::string target = (locked / "titles.txt").string();
   WriteFile(target, old_);
   OpenToAll(dir_.path(), false);
+  fs::permissions(lib_, fs::perms(0644));  // whatever the umask made it
   fs::permissions(locked, fs::perms(::geteuid() == 0 ? 0755 : 0555));
   CliOptions nobody;
   nobody.asNobody = true;
