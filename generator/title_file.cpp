@@ -19,7 +19,7 @@ constexpr size_t kBufferSize = kTitleBufferSize;
 
 // Buffers in flight: filled, being written, or written and not yet
 // acknowledged to the caller.
-constexpr int64_t kRing = 4;
+constexpr int64_t kRing = 2;
 
 // Writes queued buffers in order on a thread of its own, started with the
 // first one. With several buffers in the ring neither side waits for the
@@ -148,7 +148,8 @@ class TitleLabel {
 struct Plan {
   const char* text;       // the entries' buffer
   size_t textSize;
-  const size_t* ends;
+  const uint32_t* ends32;  // null for a text past 4 GB: then through words
+  const WordList* words;
   size_t coreIndex;
   const char* coreText;
   size_t coreTextSize;
@@ -162,6 +163,16 @@ struct Plan {
   uint32_t count;
   size_t bound;           // bytes one title may need in the fast path, slack included
 };
+
+inline void EntryAt(const Plan& plan, size_t k, size_t& begin, size_t& size) {
+  if (plan.ends32) {
+    begin = k == 0 ? 0 : size_t{plan.ends32[k - 1]} + 1;
+    size = plan.ends32[k] - begin;
+  } else {
+    begin = plan.words->Begin(k);
+    size = plan.words->End(k) - begin;
+  }
+}
 
 inline size_t Reduce(const Plan& plan, uint32_t r) {
   const uint32_t q = static_cast<uint32_t>((static_cast<uint64_t>(r) * plan.multiplier) >> plan.shift);
@@ -212,8 +223,8 @@ int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, cons
           ++length;
         }
         const size_t k = DrawPosition<kWide>(plan, state);
-        const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
-        const size_t size = plan.ends[k] - begin;
+        size_t begin, size;
+        EntryAt(plan, k, begin, size);
         if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
         if (size <= 16 && begin + 16 <= plan.textSize) {
           std::memcpy(p, plan.text + begin, 16);  // the bound leaves room for the overshoot
@@ -249,8 +260,8 @@ class DrawTable {
         sizes_[r] = kCore;
         continue;
       }
-      const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
-      const size_t size = plan.ends[k] - begin;
+      size_t begin, size;
+      EntryAt(plan, k, begin, size);
       if (size > 16) {
         sizes_[r] = kLong;
         continue;
@@ -306,8 +317,8 @@ int32_t FastTitlesFromTable(const Plan& in, const DrawTable& table, int32_t firs
           length += slot;
         } else {
           const size_t k = Reduce(plan, r);
-          const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
-          const size_t size = plan.ends[k] - begin;
+          size_t begin, size;
+          EntryAt(plan, k, begin, size);
           if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
           std::memcpy(p, plan.text + begin, size);
           p += size;
@@ -375,7 +386,8 @@ class TitleWriter {
     Plan plan;
     plan.text = words.text();
     plan.textSize = words.textSize();
-    plan.ends = words.ends();
+    plan.ends32 = words.ends32();
+    plan.words = &words;
     plan.coreIndex = recipe_.coreIndex;
     plan.coreText = recipe_.coreText.data();
     plan.coreTextSize = recipe_.coreText.size();
@@ -417,8 +429,8 @@ class TitleWriter {
           if (rolledBack_) return;
         }
         const size_t k = Draw();
-        const size_t begin = k == 0 ? 0 : plan.ends[k - 1] + 1;
-        const size_t size = plan.ends[k] - begin;
+        size_t begin, size;
+        EntryAt(plan, k, begin, size);
         if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
         Append(plan.text + begin, size);
         length += static_cast<int64_t>(size);

@@ -55,14 +55,21 @@ size_t EstimateLines(const char* p, size_t n) {
 
 }  // namespace
 
-void WordList::Free::operator()(size_t* p) const { std::free(p); }
+void WordList::Free::operator()(void* p) const { std::free(p); }
 
-void WordList::Reserve(size_t capacity) {
-  if (capacity <= capacity_) return;
-  const size_t bytes = capacity * sizeof(size_t);
+namespace {
+
+// Texts longer than this get 64-bit entry offsets; the tests lower it to
+// run that form on small libraries.
+#ifndef WORDLOOM_WIDE_OFFSETS_FROM
+#define WORDLOOM_WIDE_OFFSETS_FROM UINT32_MAX
+#endif
+constexpr uint64_t kWideOffsetsFrom = WORDLOOM_WIDE_OFFSETS_FROM;
+
+void* AllocateTable(size_t bytes) {
   void* memory = nullptr;
 #ifdef __linux__
-  // Large tables in 2 MB pages: a tenth of the page faults for the same bytes.
+  // Large tables in 2 MB pages: far fewer page faults for the same bytes.
   constexpr size_t kHuge = size_t{2} << 20;
   if (bytes >= 2 * kHuge) {
     memory = std::aligned_alloc(kHuge, (bytes + kHuge - 1) / kHuge * kHuge);
@@ -71,8 +78,31 @@ void WordList::Reserve(size_t capacity) {
 #endif
   if (!memory) memory = std::malloc(bytes);
   if (!memory) throw std::bad_alloc();
-  if (size_ > 0) std::memcpy(memory, ends_.get(), size_ * sizeof(size_t));
-  ends_.reset(static_cast<size_t*>(memory));
+  return memory;
+}
+
+}  // namespace
+
+void WordList::Reserve(size_t capacity, bool wide) {
+  if (wide && !ends64_) {
+    auto* table = static_cast<uint64_t*>(AllocateTable((capacity > capacity_ ? capacity : capacity_) * sizeof(uint64_t)));
+    for (size_t i = 0; i < size_; ++i) table[i] = ends32_[i];
+    ends64_.reset(table);
+    ends32_.reset();
+    if (capacity < capacity_) capacity = capacity_;
+    capacity_ = capacity;
+    return;
+  }
+  if (capacity <= capacity_) return;
+  if (ends64_) {
+    auto* table = static_cast<uint64_t*>(AllocateTable(capacity * sizeof(uint64_t)));
+    if (size_ > 0) std::memcpy(table, ends64_.get(), size_ * sizeof(uint64_t));
+    ends64_.reset(table);
+  } else {
+    auto* table = static_cast<uint32_t*>(AllocateTable(capacity * sizeof(uint32_t)));
+    if (size_ > 0) std::memcpy(table, ends32_.get(), size_ * sizeof(uint32_t));
+    ends32_.reset(table);
+  }
   capacity_ = capacity;
 }
 
@@ -82,7 +112,7 @@ void WordList::AppendText(std::string&& text) {
   if (buf_.empty() && size_ == 0) {
     buf_ = std::move(text);  // keep the file's own buffer: no second copy
   } else {
-    base = size_ == 0 ? buf_.size() : ends_[size_ - 1] + 1;
+    base = size_ == 0 ? buf_.size() : End(size_ - 1) + 1;
     if (base > buf_.size()) buf_ += '\n';
     buf_ += text;
     std::string().swap(text);
@@ -90,17 +120,28 @@ void WordList::AppendText(std::string&& text) {
   char* const p = &buf_[0];
   const size_t end = buf_.size();
   if (base == end) return;
-  Reserve(size_ + EstimateLines(p + base, end - base));
-  size_t* out = ends_.get() + size_;
-  size_t* limit = ends_.get() + capacity_;
+  const bool wide = ends64_ || static_cast<uint64_t>(end) > kWideOffsetsFrom;
+  Reserve(size_ + EstimateLines(p + base, end - base), wide);
+  if (ends64_) {
+    Split(p, base, end, ends64_.get());
+  } else {
+    Split(p, base, end, ends32_.get());
+  }
+}
+
+template <class Offset>
+void WordList::Split(char* const p, const size_t base, const size_t end, Offset* table) {
+  Offset* out = table + size_;
+  Offset* limit = table + capacity_;
   const auto add = [&](size_t e) {
     if (out == limit) {
-      size_ = static_cast<size_t>(out - ends_.get());
-      Reserve(capacity_ + capacity_ / 2 + 1024);
-      out = ends_.get() + size_;
-      limit = ends_.get() + capacity_;
+      size_ = static_cast<size_t>(out - table);
+      Reserve(capacity_ + capacity_ / 2 + 1024, sizeof(Offset) > 4);
+      table = sizeof(Offset) > 4 ? reinterpret_cast<Offset*>(ends64_.get()) : reinterpret_cast<Offset*>(ends32_.get());
+      out = table + size_;
+      limit = table + capacity_;
     }
-    *out++ = e;
+    *out++ = static_cast<Offset>(e);
   };
 
   // Plain LF lines, the usual case: every LF already is the byte after an
@@ -136,7 +177,7 @@ void WordList::AppendText(std::string&& text) {
   }
   if (plain) {
     if (r < end) add(end);  // a last line without LF
-    size_ = static_cast<size_t>(out - ends_.get());
+    size_ = static_cast<size_t>(out - table);
     return;
   }
 
@@ -161,7 +202,7 @@ void WordList::AppendText(std::string&& text) {
     p[w++] = '\n';
   });
   if (r < end) take(end, false);
-  size_ = static_cast<size_t>(out - ends_.get());
+  size_ = static_cast<size_t>(out - table);
   // Giving back the dropped bytes costs a second copy of the whole text for
   // a moment; only worth it when they were a good part of it, not for a
   // 100 MB line that lost one CR.
@@ -172,14 +213,15 @@ void WordList::AppendText(std::string&& text) {
 
 void WordList::Clear() {
   std::string().swap(buf_);
-  ends_.reset();
+  ends32_.reset();
+  ends64_.reset();
   size_ = capacity_ = 0;
 }
 
 size_t WordList::Find(std::string_view word) const {
   const char* const p = buf_.data();
   const size_t n = word.size();
-  const size_t textEnd = size_ == 0 ? 0 : ends_[size_ - 1];
+  const size_t textEnd = size_ == 0 ? 0 : End(size_ - 1);
   if (n >= 2 && word.find('\n') == std::string_view::npos) {
     // Look for the word in the text and keep the first place where it fills
     // a whole entry: LF bytes stand exactly between entries.
@@ -209,11 +251,21 @@ size_t WordList::Find(std::string_view word) const {
       if (p[q] == first && p[q + 1] == second && entryAt(q)) hit = q;
     }
     if (hit == textEnd) return size_;
-    return static_cast<size_t>(std::lower_bound(ends_.get(), ends_.get() + size_, hit + n) - ends_.get());
+    // The entry that ends where the match ends.
+    size_t lo = 0, hi = size_;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (End(mid) < hit + n) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
   }
   size_t begin = 0;
   for (size_t i = 0; i < size_; ++i) {
-    const size_t e = ends_[i];
+    const size_t e = End(i);
     if (e - begin == n && std::memcmp(p + begin, word.data(), n) == 0) return i;
     begin = e + 1;
   }
