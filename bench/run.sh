@@ -151,12 +151,12 @@ set terminal pngcairo size 900,540 font "Sans,11"
 set output "$RESULTS/scaling.png"
 set title "wordloom-cli, W1 scaling: length 60, 5,000-entry library ($(nproc) cores)"
 set logscale x
+set logscale y
 set xlabel "titles"
-set ylabel "wall time per title (ns)"
+set ylabel "wall time per title (ns, log scale)"
 set y2label "peak memory (MB)"
 set ytics nomirror
 set y2tics
-set yrange [0:*]
 set y2range [0:*]
 set key top right
 set grid
