@@ -135,7 +135,7 @@ for n in 10000 100000 1000000 10000000; do
   t=$(median "S$n" 2); r=$(median "S$n.dd" 2); m=$(maxof "S$n" 3)
   awk -v n="$n" -v t="$t" -v r="$r" -v m="$m" -v b="$base" 'BEGIN {
     printf "| %d | %.3f | %.1f | %.1f | %.1f MB | %.3f | %.2f |\n", n, t, t / n * 1e9, (t - b) / (n - 1) * 1e9, m / 1024, r, t / r }' >> "$TABLE"
-  awk -v n="$n" -v t="$t" -v m="$m" -v b="$base" 'BEGIN { printf "%d %.3f %.3f %.2f\n", n, t / n * 1e9, (t - b) / (n - 1) * 1e9, m / 1024 }' >> "$RESULTS/scaling.dat"
+  awk -v n="$n" -v t="$t" -v m="$m" -v b="$base" -v r="$r" 'BEGIN { printf "%d %.3f %.3f %.2f %.3f\n", n, t / n * 1e9, (t - b) / (n - 1) * 1e9, m / 1024, r / n * 1e9 }' >> "$RESULTS/scaling.dat"
 done
 awk -v b="$base" 'NR >= 2 {
     if (min == "" || $2 < min) min = $2; if ($2 > max) max = $2
@@ -158,10 +158,11 @@ set y2label "peak memory (MB)"
 set ytics nomirror
 set y2tics
 set y2range [0:*]
-set key top right
+set key bottom left
 set grid
 plot "$RESULTS/scaling.dat" using 1:2 with linespoints lw 2 pt 7 title "time per title", \
      "$RESULTS/scaling.dat" using 1:3 with linespoints lw 2 pt 9 title "time per title, net of a 1-title run", \
+     "$RESULTS/scaling.dat" using 1:5 with linespoints lw 1 dt 2 pt 6 title "dd writing the same bytes, per title", \
      "$RESULTS/scaling.dat" using 1:4 axes x1y2 with linespoints lw 2 pt 5 title "peak memory (right axis)"
 EOF
 
