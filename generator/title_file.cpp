@@ -2,28 +2,27 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "crt_rand.h"
 #include "file_access.h"
-
 
 namespace wordloom {
 namespace {
 
 constexpr size_t kBufferSize = kTitleBufferSize;
 
-// Buffers in flight: filled, being written, or written and not yet
-// acknowledged to the caller.
+// Buffers in use: the one filling, and the one being written (or written
+// and not yet acknowledged to the caller).
 constexpr int64_t kRing = 2;
 
 // Writes queued buffers in order on a thread of its own, started with the
-// first one. With several buffers in the ring neither side waits for the
-// other's every step.
+// first one; where no thread can be started, on the caller's.
 class BackgroundWriter {
  public:
   explicit BackgroundWriter(OutputFile& file) : file_(file) {}
@@ -42,14 +41,24 @@ class BackgroundWriter {
   // Queues the next buffer; its slot must stay untouched until finished()
   // has passed it.
   void Queue(const char* data, size_t size) {
-    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     const int64_t j = queued_.load(std::memory_order_relaxed);
     items_[j % kRing] = {data, size};
+    if (!thread_.joinable() && !inline_) {
+      try {
+        thread_ = std::thread([this] { Run(); });
+      } catch (const std::system_error&) {
+        inline_ = true;
+      }
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queued_.store(j + 1, std::memory_order_release);
     }
-    wake_.notify_all();
+    if (inline_) {
+      WriteItem(j);
+    } else {
+      wake_.notify_all();
+    }
   }
 
   // How many buffers, counted from the first, are done with (written,
@@ -79,20 +88,24 @@ class BackgroundWriter {
     for (int64_t j = 0;; ++j) {
       Await(wake_, [&] { return queued_.load(std::memory_order_acquire) > j || quit_.load(std::memory_order_acquire); });
       if (queued_.load(std::memory_order_acquire) <= j) return;
-      const Item item = items_[j % kRing];
-      if (failedAt_.load(std::memory_order_relaxed) < 0 && !abandon_.load(std::memory_order_acquire)) {
-        std::string reason;
-        if (!file_.Write(item.data, item.size, reason)) {
-          reason_ = std::move(reason);
-          failedAt_.store(j, std::memory_order_release);
-        }
-      }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        finished_.store(j + 1, std::memory_order_release);
-      }
-      done_.notify_all();
+      WriteItem(j);
     }
+  }
+
+  void WriteItem(int64_t j) {
+    const Item item = items_[j % kRing];
+    if (failedAt_.load(std::memory_order_relaxed) < 0 && !abandon_.load(std::memory_order_acquire)) {
+      std::string reason;
+      if (!file_.Write(item.data, item.size, reason)) {
+        reason_ = std::move(reason);
+        failedAt_.store(j, std::memory_order_release);
+      }
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_.store(j + 1, std::memory_order_release);
+    }
+    done_.notify_all();
   }
 
   struct Item {
@@ -102,6 +115,7 @@ class BackgroundWriter {
 
   OutputFile& file_;
   std::thread thread_;
+  bool inline_ = false;  // no thread could be started
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   Item items_[kRing] = {};
