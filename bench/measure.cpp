@@ -1,6 +1,7 @@
-// Runs a command and prints its wall time in seconds and its peak resident
-// memory in KiB: "SECONDS KIB EXIT". Standard output of the command can be
-// sent to a file with -o (the benchmark's dd and wc references need it).
+// Runs a command and prints its wall time in seconds, its peak resident
+// memory in KiB, its exit status and the CPU time (user and system) it
+// used: "SECONDS KIB EXIT CPU_SECONDS". Standard output of the command can
+// be sent to a file with -o (the benchmark's dd and wc references need it).
 //
 //   measure [-o FILE] COMMAND ARG...
 #include <fcntl.h>
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
   if (wait4(pid, &status, 0, &usage) != pid) return 2;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  std::printf("%.6f %ld %d\n", seconds, static_cast<long>(usage.ru_maxrss), code);
+  const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::printf("%.6f %ld %d %.6f\n", seconds, static_cast<long>(usage.ru_maxrss), code, cpu);
   return 0;
 }
