@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "crt_rand.h"
+#include "gbk_codec.h"
 #include "library_encoding.h"
 #include "position_draw.h"
 #include "test_support.h"
@@ -537,6 +538,60 @@ TEST(FastPaths, OnePassUtf8LoadAgreesWithDetectThenConvert) {
   bool ok;
   ConversionFailure failure;
   EXPECT_EQ(LoadAs(hanzi, encoding, ok, failure), Gbk(hanzi));
+}
+
+TEST(FastPaths, OnePassLoadAgreesOnRandomMixtures) {
+  // Pieces that steer the load every way: ASCII and line ends, two-, three-
+  // and four-byte UTF-8, characters without a GBK form, GBK pairs, broken
+  // sequences, the euro sign (one GBK byte), marks.
+  const std::vector<std::string> pieces = {
+      "a", "xyz ", "\n", "\r\n", std::string(1, '\0'), "\xC2\xA7", "\xC3\x97", "\xE8\xBF\x9E", "\xE8\xA1\xA3",
+      "\xE2\x82\xAC", "\xE3\x80\x81", "\xF0\x9F\x98\x80", "\xE2\x98\x83", "\xC1\xAC", "\xB0\xA1", "\xFF", "\xE8\xBF",
+      "\xED\xA0\x80", "\xC0\xAF", "\xEF\xBB\xBF"};
+  std::mt19937 random(3);
+  for (int round = 0; round < 3000; ++round) {
+    std::string sample;
+    const int count = static_cast<int>(random() % 24);
+    const bool mostlyValid = round % 2 == 0;
+    for (int i = 0; i < count; ++i) {
+      size_t k = random() % pieces.size();
+      if (mostlyValid && (k >= 13 && k <= 18) && random() % 8 != 0) k = random() % 11;
+      sample += pieces[k];
+    }
+    if (round % 5 == 0) sample = "\xEF\xBB\xBF" + sample;
+    std::string expected = sample;
+    const LibraryEncoding expectedEncoding = DetectLibraryEncoding(sample);
+    ConversionFailure expectedFailure;
+    const bool expectedOk = ConvertLibraryToGbk(expected, expectedEncoding, expectedFailure);
+    LibraryEncoding encoding;
+    bool ok;
+    ConversionFailure failure;
+    const std::string got = LoadAs(sample, encoding, ok, failure);
+    ASSERT_EQ(encoding, expectedEncoding) << round;
+    ASSERT_EQ(ok, expectedOk) << round;
+    if (ok) {
+      ASSERT_EQ(got, expected) << round;
+    } else {
+      ASSERT_EQ(failure.line, expectedFailure.line) << round;
+      ASSERT_EQ(failure.notGbk, expectedFailure.notGbk) << round;
+    }
+    // And against the character-at-a-time converter.
+    if (encoding == LibraryEncoding::kUtf8 || encoding == LibraryEncoding::kUtf8Bom) {
+      const size_t start = encoding == LibraryEncoding::kUtf8Bom ? 3 : 0;
+      std::string slow;
+      size_t bad = 0;
+      const bool slowOk = Utf8ToGbk(std::string_view(sample).substr(start), slow, bad);
+      ASSERT_EQ(ok, slowOk) << round;
+      if (ok) {
+        ASSERT_EQ(got, slow) << round;
+      } else {
+        ASSERT_EQ(failure.line, 1 + static_cast<size_t>(std::count(sample.begin() + start, sample.begin() + start + bad, '\n')))
+            << round;
+      }
+    } else if (encoding == LibraryEncoding::kGbk) {
+      ASSERT_EQ(got, sample) << round;
+    }
+  }
 }
 
 TEST(FastPaths, LargeUtf8LibraryLoadsLikeItsGbkForm) {
