@@ -153,6 +153,24 @@ void WordList::Split(char* const p, const size_t base, const size_t end, Offset*
 #ifdef __SSE2__
   {
     const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    const auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)); };
+    const auto lfs = [&](__m128i v) { return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))); };
+    const auto special = [&](__m128i v) { return _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero)); };
+    // 64 bytes at a time: one test for CR or NUL and one mask of LFs.
+    const size_t firstEntry = static_cast<size_t>(out - table);
+    for (; i + 64 <= end; i += 64) {
+      const __m128i v0 = load(i), v1 = load(i + 16), v2 = load(i + 32), v3 = load(i + 48);
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(special(v0), special(v1)), _mm_or_si128(special(v2), special(v3)))) != 0) {
+        break;  // the 16-byte loop below finds where
+      }
+      uint64_t m = lfs(v0) | lfs(v1) << 16 | lfs(v2) << 32 | lfs(v3) << 48;
+      if (limit - out >= 64) {
+        for (; m != 0; m &= m - 1) *out++ = static_cast<Offset>(i + static_cast<size_t>(__builtin_ctzll(m)));
+      } else {
+        for (; m != 0; m &= m - 1) add(i + static_cast<size_t>(__builtin_ctzll(m)));
+      }
+    }
+    if (static_cast<size_t>(out - table) > firstEntry) r = static_cast<size_t>(out[-1]) + 1;
     for (; i + 16 <= end; i += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
       if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))) != 0) {
