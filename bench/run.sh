@@ -31,9 +31,9 @@ MEASURE=$BUILD/bench-measure
 CORE=连衣裙
 
 echo "Making the libraries (seed $SEED) in $WORK ..."
-[ -s "$WORK/lib5k.txt" ] || "$BUILD/bench-make-library" 5000 "$SEED" "$WORK/lib5k.txt"
-[ -s "$WORK/lib2m.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m.txt"
-[ -s "$WORK/lib2m-utf8.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-utf8.txt" utf8
+[ -s "$WORK/lib5k-$SEED.txt" ] || "$BUILD/bench-make-library" 5000 "$SEED" "$WORK/lib5k-$SEED.txt"
+[ -s "$WORK/lib2m-$SEED.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-$SEED.txt"
+[ -s "$WORK/lib2m-utf8-$SEED.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-utf8-$SEED.txt" utf8
 
 RAW=$RESULTS/raw.txt
 : > "$RAW"
@@ -64,7 +64,7 @@ run_w1() { # NAME COUNT RUNS
   local name=$1 count=$2 runs=$3
   for _ in $(seq "$runs"); do
     settle
-    measure "$name" "$CLI" -l "$WORK/lib5k.txt" -c "$CORE" -n 60 -N "$count" -s comma -o "$WORK/out.txt"
+    measure "$name" "$CLI" -l "$WORK/lib5k-$SEED.txt" -c "$CORE" -n 60 -N "$count" -s comma -o "$WORK/out.txt"
     local bytes
     bytes=$(stat -c %s "$WORK/out.txt")
     echo "$name.bytes $bytes 0 0" >> "$RAW"
@@ -79,14 +79,14 @@ echo "Running W1 ..."
 run_w1 W1 1000000 "$RUNS"
 echo "Running W2 ..."
 for _ in $(seq "$RUNS"); do
-  measure W2 "$CLI" -l "$WORK/lib2m.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
-  measure W2.wc -o /dev/null wc -l "$WORK/lib2m.txt"
-  measure W2u "$CLI" -l "$WORK/lib2m-utf8.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
-  measure W2u.wc -o /dev/null wc -l "$WORK/lib2m-utf8.txt"
+  measure W2 "$CLI" -l "$WORK/lib2m-$SEED.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
+  measure W2.wc -o /dev/null wc -l "$WORK/lib2m-$SEED.txt"
+  measure W2u "$CLI" -l "$WORK/lib2m-utf8-$SEED.txt" -c "$CORE" -n 60 -N 1 -s comma -o "$WORK/out.txt"
+  measure W2u.wc -o /dev/null wc -l "$WORK/lib2m-utf8-$SEED.txt"
 done
 echo "Running W3 ..."
 for _ in $(seq "$RUNS"); do
-  measure W3 "$CLI" -l "$WORK/lib5k.txt" -c "$CORE" -n 1000000000 -N 1 -s comma -o /dev/null
+  measure W3 "$CLI" -l "$WORK/lib5k-$SEED.txt" -c "$CORE" -n 1000000000 -N 1 -s comma -o /dev/null
 done
 echo "Running the scaling series ..."
 for n in 1 10000 100000 1000000 10000000; do
@@ -95,8 +95,8 @@ done
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- the table ----
-lib2m=$(stat -c %s "$WORK/lib2m.txt")
-lib2mu=$(stat -c %s "$WORK/lib2m-utf8.txt")
+lib2m=$(stat -c %s "$WORK/lib2m-$SEED.txt")
+lib2mu=$(stat -c %s "$WORK/lib2m-utf8-$SEED.txt")
 entries=2000000
 w2budget=$(( (lib2m + 12 * entries) / 1024 + 8192 ))
 w2ubudget=$(( (lib2mu + 12 * entries) / 1024 + 8192 ))
