@@ -38,8 +38,19 @@ run() {
   local ls ws
   (cd "$work/linux" && LC_ALL=C.UTF-8 "$linux_cli" "$@" > ../linux.out 2> ../linux.err)
   ls=$?
+  cp -a "$work/win" "$work/win.before"
   (cd "$work/win" && LANG=$locale LC_ALL=$locale wine "$win_cli" "$@" > ../win.out 2> ../win.err)
   ws=$?
+  # Wine itself now and then faults while its services start on a busy
+  # machine; such a run says so on stderr and is run once more. A fault of
+  # the program would repeat.
+  if grep -q '^wine: Unhandled' "$work/win.err"; then
+    echo "note: $name: Wine faulted ($(grep -m1 '^wine: Unhandled' "$work/win.err")); running it again"
+    rm -rf "$work/win" && mv "$work/win.before" "$work/win"
+    (cd "$work/win" && LANG=$locale LC_ALL=$locale wine "$win_cli" "$@" > ../win.out 2> ../win.err)
+    ws=$?
+  fi
+  rm -rf "$work/win.before"
   local why=""
   [ "$ls" = "$ws" ] || why+=" status linux=$ls windows=$ws;"
   # --help names the program by the path it was started with; the rest of

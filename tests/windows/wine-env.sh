@@ -40,6 +40,13 @@ wine_env_init() {
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot did not create $WINEPREFIX" >&2; return 1; }
     touch "$WINEPREFIX/.wordloom-prefix"
   fi
+  # Wine's own fonts (Marlett draws the caption buttons, menu checks and
+  # arrows); this Wine does not find them in its data folder by itself.
+  local font
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] || continue
+    [ -e "$WINEPREFIX/drive_c/windows/Fonts/$(basename "$font")" ] || ln -s "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
   local want
   want=$(printf '%s' "$WINE_ENV_REG" | sha256sum | cut -c1-16)
   if [ "$(cat "$WINEPREFIX/.wordloom-reg" 2>/dev/null)" != "$want" ]; then
