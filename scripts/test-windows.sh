@@ -43,7 +43,7 @@ done
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 if [ -f "$dist/Wordloom.exe" ]; then
-  tests/windows/gui-smoke.sh "$dist/Wordloom.exe" "${WORDLOOM_SCREENSHOTS:-}" 2>&1 | tee -a "$log" || status=1
+  tests/windows/gui-smoke.sh "$dist/Wordloom.exe" "${WORDLOOM_SCREENSHOTS:-}" "$linux_cli" 2>&1 | tee -a "$log" || status=1
 else
   echo "FAIL Wordloom.exe was not built" | tee -a "$log"
   status=1
