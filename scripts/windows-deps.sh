@@ -13,7 +13,8 @@ with_wine=1
 WX_SRC_PACKAGE=wxwidgets3.2
 CACHE_ROOT=${WORDLOOM_CACHE:-/var/cache/wordloom}
 HOST=i686-w64-mingw32
-# Static, Unicode, release MSW build. Debian's source has no bundled
+# Static, Unicode, release MSW build with the posix-threads compilers (the
+# same ones the program is built with). Debian's source has no bundled
 # zlib/libpng/expat/libjpeg/libtiff, so those formats are left out.
 WX_OPTIONS=(
   --with-msw --disable-shared --enable-unicode --disable-debug
@@ -58,14 +59,6 @@ if [ $with_wine = 1 ]; then
   PACKAGES+=(wine wine32:i386 fonts-wine locales fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick)
 fi
 apt_install "${PACKAGES[@]}"
-
-# The posix-threads flavour, so std::thread and friends work.
-for tool in g++ gcc; do
-  alt=$(update-alternatives --query "$HOST-$tool" 2>/dev/null | awk '/^Value:/{print $2}')
-  if [ "$alt" != "/usr/bin/$HOST-$tool-posix" ]; then
-    $SUDO update-alternatives --set "$HOST-$tool" "/usr/bin/$HOST-$tool-posix" >&2 || true
-  fi
-done
 
 # The exact version comes from Debian's source index, read through a private
 # apt configuration so the machine's own sources are left as they are.
@@ -114,7 +107,7 @@ $SUDO chown "$(id -u):$(id -g)" "$work"
   dpkg-source -x ./*.dsc src >&2
   mkdir build && cd build
   ../src/configure --host=$HOST --build="$(../src/config.guess)" --prefix="$prefix" \
-    "${WX_OPTIONS[@]}" CXXFLAGS="-O2" CFLAGS="-O2" > configure.log 2>&1 \
+    "${WX_OPTIONS[@]}" CC=$HOST-gcc-posix CXX=$HOST-g++-posix CXXFLAGS="-O2" CFLAGS="-O2" > configure.log 2>&1 \
     || { tail -40 configure.log >&2; exit 1; }
   make -j"${WORDLOOM_JOBS:-2}" > make.log 2>&1 || { tail -60 make.log >&2; exit 1; }
   $SUDO mkdir -p "$prefix"
