@@ -225,5 +225,34 @@ else
   fail "the program still runs 30 s after its window was closed"
 fi
 
+# A renamed copy captions its message boxes with its own name, while the
+# dialog keeps its caption.
+[ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+cp "$exe" "$work/run/标题工具.exe"
+(cd "$work/run" && LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 exec wine 标题工具.exe > "$work/app2.log" 2>&1) &
+app_pid=$!
+if wait_for 90 has_window '^Wordloom$'; then
+  main=$(windows_named '^Wordloom$' | head -n1)
+  sleep 1
+  focus_window "$main"
+  xdotool key Return
+  if wait_for 20 has_window '^标题工具$'; then
+    pass "a renamed copy's message box takes the executable's name as caption"
+    xdotool key Return
+    wait_for 20 no_window '^标题工具$' || fail "the renamed copy's message box did not close"
+  else
+    fail "no message box captioned 标题工具 from the renamed copy"
+  fi
+  focus_window "$main"
+  xdotool key --clearmodifiers alt+F4
+  if wait_for 30 bash -c "! kill -0 $app_pid 2>/dev/null"; then
+    app_pid=""
+  else
+    fail "the renamed copy still runs after its window was closed"
+  fi
+else
+  fail "the renamed copy showed no window titled Wordloom"
+fi
+
 echo "gui-smoke: $passed passed, $failed failed"
 [ "$failed" = 0 ]
