@@ -217,12 +217,14 @@ struct Recorder : RunFrontEnd {
 
 const fs::path& WorkDir() {
   static const fs::path dir = [] {
-    // Memory-backed when possible: every input writes two small files.
+    // TMPDIR when given (scripts/test-fuzz.sh points it at a folder it
+    // removes: libFuzzer ends without running atexit handlers), otherwise
+    // memory-backed when possible, as every input writes two small files.
     std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path base = std::getenv("TMPDIR") || !fs::is_directory("/dev/shm", ec) ? fs::temp_directory_path()
+                                                                                     : fs::path("/dev/shm");
     std::string tmpl = (base / "wordloom-fuzz-XXXXXX").string();
     if (!::mkdtemp(&tmpl[0])) Fail("mkdtemp");
-    std::atexit([] { std::error_code ec; fs::remove_all(WorkDir(), ec); });
     return fs::path(tmpl);
   }();
   return dir;
