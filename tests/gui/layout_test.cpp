@@ -226,7 +226,7 @@ TEST(AboutBoxTest, ControlsCaptionAndSize) {
   EXPECT_EQ(about.GetClientSize(), du.ToPixels(wxSize(235, 55)));
   // No caption may be cut off: each static text fits its rectangle.
   for (int i : {1, 2}) {
-    wxStaticText* text = wxDynamicCast(children[i], wxStaticText);
+    auto* text = dynamic_cast<wxStaticText*>(children[i]);
     ASSERT_TRUE(text);
     EXPECT_LE(text->GetTextExtent(text->GetLabel()).x, text->GetSize().x) << text->GetLabel().utf8_string();
   }
@@ -235,9 +235,9 @@ TEST(AboutBoxTest, ControlsCaptionAndSize) {
 TEST(TitleDialogTest, NoCaptionIsCutOff) {
   CTitleDlg dlg;
   for (wxWindow* child : Children(dlg)) {
-    if (auto* text = wxDynamicCast(child, wxStaticText)) {
+    if (auto* text = dynamic_cast<wxStaticText*>(child)) {
       EXPECT_LE(text->GetTextExtent(text->GetLabel()).x, text->GetSize().x) << text->GetLabel().utf8_string();
-    } else if (auto* box = wxDynamicCast(child, wxStaticBox)) {
+    } else if (auto* box = dynamic_cast<wxStaticBox*>(child)) {
       EXPECT_LE(box->GetTextExtent(box->GetLabel()).x, box->GetSize().x) << box->GetLabel().utf8_string();
     }
   }
