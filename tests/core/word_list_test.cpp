@@ -68,31 +68,5 @@ TEST(WordList, FindTakesTheFirstExactMatch) {
   EXPECT_EQ(empty.Find("x"), 0u);
 }
 
-TEST(LoadWords, ReadsTheFileAndAppendsToTheRunList) {
-  test::TempDir dir;
-  test::WriteFile(dir / "lib.txt", "one\r\ntwo\r\n");
-  ClearWords();
-  ASSERT_EQ(LoadWords(dir / "lib.txt").kind, LoadResult::kOk);
-  ASSERT_EQ(g_words.size(), 2u);
-  EXPECT_EQ(FindCore("two"), 1u);
-  ClearWords();
-  EXPECT_TRUE(g_words.empty());
-}
-
-TEST(LoadWords, UnreadableLibrariesNameTheFileAndReason) {
-  test::TempDir dir;
-  LoadResult missing = LoadWords(dir / "missing.txt");
-  EXPECT_EQ(missing.kind, LoadResult::kFileError);
-  EXPECT_NE(missing.message.find("missing.txt"), std::string::npos);
-  EXPECT_NE(missing.message.find("不存在"), std::string::npos);
-
-  LoadResult folder = LoadWords(dir.path());
-  EXPECT_EQ(folder.kind, LoadResult::kFileError);
-  EXPECT_NE(folder.message.find("文件夹"), std::string::npos);
-
-  EXPECT_EQ(LoadWords("").kind, LoadResult::kFileError);
-  EXPECT_TRUE(g_words.empty());
-}
-
 }  // namespace
 }  // namespace wordloom
