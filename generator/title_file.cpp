@@ -209,12 +209,36 @@ inline size_t DrawPosition(const Plan& plan, uint32_t& state) {
   return k;
 }
 
-// Titles written straight into the buffer while each one surely fits:
-// titles first .. last-1, or fewer when `limit` comes near. Returns the next
-// title's number.
+// Appends entry k when it fits below the limit; false when it does not.
+inline bool AppendEntry(const Plan& plan, size_t k, char*& p, int64_t& length) {
+  size_t begin, size;
+  EntryAt(plan, k, begin, size);
+  if (static_cast<int64_t>(size) + length >= plan.maxLength) return false;
+  if (size <= 16 && begin + 16 <= plan.textSize) {
+    std::memcpy(p, plan.text + begin, 16);  // the bound leaves room for the overshoot
+  } else {
+    std::memcpy(p, plan.text + begin, size);
+  }
+  p += size;
+  length += static_cast<int64_t>(size);
+  return true;
+}
+
+// One draw straight from the generator.
 template <bool kWide>
-int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, const char* limit, uint32_t& stateRef,
-                   TitleLabel& label) {
+struct DrawnEntry {
+  bool operator()(const Plan& plan, char*& p, uint32_t& state, int64_t& length) const {
+    return AppendEntry(plan, DrawPosition<kWide>(plan, state), p, length);
+  }
+};
+
+// Titles written straight into the buffer while each one surely fits:
+// titles first .. last-1, or fewer when `limit` comes near. `addEntry`
+// draws one entry and appends it, or returns false when it does not fit.
+// Returns the next title's number.
+template <class AddEntry>
+int32_t FastTitles(const Plan& in, const AddEntry& addEntry, int32_t first, int32_t last, char*& out, const char* limit,
+                   uint32_t& stateRef, TitleLabel& label) {
   const Plan plan = in;
   uint32_t state = stateRef;
   char* p = out;
@@ -236,17 +260,7 @@ int32_t FastTitles(const Plan& in, int32_t first, int32_t last, char*& out, cons
           *p++ = plan.separator;
           ++length;
         }
-        const size_t k = DrawPosition<kWide>(plan, state);
-        size_t begin, size;
-        EntryAt(plan, k, begin, size);
-        if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
-        if (size <= 16 && begin + 16 <= plan.textSize) {
-          std::memcpy(p, plan.text + begin, 16);  // the bound leaves room for the overshoot
-        } else {
-          std::memcpy(p, plan.text + begin, size);
-        }
-        p += size;
-        length += static_cast<int64_t>(size);
+        if (!addEntry(plan, p, state, length)) break;
       }
     }
     p[0] = '\r';
@@ -298,62 +312,24 @@ class DrawTable {
   std::unique_ptr<unsigned char[]> sizes_;
 };
 
-// FastTitles with a DrawTable: the same titles and the same steps.
-int32_t FastTitlesFromTable(const Plan& in, const DrawTable& table, int32_t first, int32_t last, char*& out,
-                            const char* limit, uint32_t& stateRef, TitleLabel& label) {
-  const Plan plan = in;
-  const char* const slots = table.slots();
-  const unsigned char* const sizes = table.sizes();
-  uint32_t state = stateRef;
-  char* p = out;
-  int32_t i = first;
-  for (; i < last && static_cast<size_t>(limit - p) >= plan.bound; ++i) {
-    std::memcpy(p, label.data(), TitleLabel::kCopy);
-    p += label.size();
-    label.Increment();
-    if (plan.coreTextSize <= sizeof plan.corePadded) {
-      std::memcpy(p, plan.corePadded, sizeof plan.corePadded);
-    } else {
-      std::memcpy(p, plan.coreText, plan.coreTextSize);
-    }
-    p += plan.coreTextSize;
-    if (plan.grows) {
-      int64_t length = plan.coreLength;
-      for (;;) {
-        if (plan.separator) {
-          *p++ = plan.separator;
-          ++length;
-        }
-        uint32_t r;
-        unsigned slot;
-        do {
-          r = Step(state);
-          slot = sizes[r];
-        } while (slot == DrawTable::kCore);
-        if (slot != DrawTable::kLong) {
-          if (static_cast<int64_t>(slot) + length >= plan.maxLength) break;
-          std::memcpy(p, slots + static_cast<size_t>(r) * 16, 16);  // the bound leaves room for the overshoot
-          p += slot;
-          length += slot;
-        } else {
-          const size_t k = Reduce(plan, r);
-          size_t begin, size;
-          EntryAt(plan, k, begin, size);
-          if (static_cast<int64_t>(size) + length >= plan.maxLength) break;
-          std::memcpy(p, plan.text + begin, size);
-          p += size;
-          length += static_cast<int64_t>(size);
-        }
-      }
-    }
-    p[0] = '\r';
-    p[1] = '\n';
-    p += 2;
+// A draw through a DrawTable: the same entries and the same steps.
+struct TableEntry {
+  const DrawTable& table;
+  bool operator()(const Plan& plan, char*& p, uint32_t& state, int64_t& length) const {
+    uint32_t r;
+    unsigned slot;
+    do {
+      r = Step(state);
+      slot = table.sizes()[r];
+    } while (slot == DrawTable::kCore);
+    if (slot == DrawTable::kLong) return AppendEntry(plan, Reduce(plan, r), p, length);
+    if (static_cast<int64_t>(slot) + length >= plan.maxLength) return false;
+    std::memcpy(p, table.slots() + static_cast<size_t>(r) * 16, 16);  // the bound leaves room for the overshoot
+    p += slot;
+    length += slot;
+    return true;
   }
-  out = p;
-  stateRef = state;
-  return i;
-}
+};
 
 // One write of a title file: titles fill a ring of buffers while a thread
 // writes the ones before. Every effect the caller can see (each keepGoing
@@ -386,9 +362,9 @@ class TitleWriter {
     while (i < count && !stopped_) {
       char* p = data_ + used_;
       const char* const limit = data_ + kBufferSize;
-      i = table_  ? FastTitlesFromTable(plan_, *table_, i, count, p, limit, state_, label_)
-          : wide_ ? FastTitles<true>(plan_, i, count, p, limit, state_, label_)
-                  : FastTitles<false>(plan_, i, count, p, limit, state_, label_);
+      i = table_  ? FastTitles(plan_, TableEntry{*table_}, i, count, p, limit, state_, label_)
+          : wide_ ? FastTitles(plan_, DrawnEntry<true>(), i, count, p, limit, state_, label_)
+                  : FastTitles(plan_, DrawnEntry<false>(), i, count, p, limit, state_, label_);
       used_ = static_cast<size_t>(p - data_);
       if (i < count) {
         SlowTitle(i);
