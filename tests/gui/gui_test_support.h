@@ -1,12 +1,18 @@
 #pragma once
 // Shared pieces of the dialog tests: modal-dialog hooks that report to
-// GoogleTest, message expectations, and a temporary folder per test.
+// GoogleTest, message and chooser expectations, a temporary folder per test.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
-#include <wx/modalhook.h>
+#include <wx/app.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
 
 class GTestModalHook;
 #define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
@@ -14,11 +20,8 @@ class GTestModalHook;
 
 // wxWidgets' testing hook, but a dialog it did not expect fails the test and
 // is answered with Cancel instead of being shown (which would hang the run).
-class GTestModalHook : public wxTestingModalHook {
- public:
+struct GTestModalHook : wxTestingModalHook {
   GTestModalHook(const char* file, int line, const char* func) : wxTestingModalHook(file, line, func) {}
-
- protected:
   int Enter(wxDialog* dlg) override {
     const int rc = wxTestingModalHook::Enter(dlg);
     return rc == wxID_NONE ? wxID_CANCEL : rc;
@@ -26,82 +29,67 @@ class GTestModalHook : public wxTestingModalHook {
   void ReportFailure(const wxString& msg) override { ADD_FAILURE() << msg.utf8_string(); }
 };
 
-// A message box with the given text (or, with AtStart(), beginning with it):
-// modal, OK only, no icon, caption "Wordloom".
-class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
- public:
-  explicit ExpectMessage(const std::string& utf8, int answer = wxID_OK)
-      : text_(wxString::FromUTF8(utf8)), answer_(answer) {}
-  ExpectMessage AtStart() const {
-    ExpectMessage e(*this);
-    e.prefixOnly_ = true;
-    return e;
-  }
-  // A yes/no question rather than an OK-only message.
-  ExpectMessage Question() const {
-    ExpectMessage e(*this);
-    e.question_ = true;
-    return e;
-  }
-
- protected:
+// A message box captioned "Wordloom" with exactly this text: OK only, or a
+// yes/no question when answered with wxID_YES or wxID_NO.
+struct ExpectMessage : wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+  explicit ExpectMessage(const std::string& utf8, int answer = wxID_OK) : text(utf8), answer(answer) {}
   int OnInvoked(wxMessageDialog* dlg) const override {
-    if (prefixOnly_) {
-      EXPECT_TRUE(dlg->GetMessage().StartsWith(text_)) << dlg->GetMessage().utf8_string();
-    } else {
-      EXPECT_EQ(dlg->GetMessage().utf8_string(), text_.utf8_string());
-    }
+    EXPECT_EQ(dlg->GetMessage().utf8_string(), text);
     EXPECT_EQ(dlg->GetCaption(), "Wordloom");
-    const long style = dlg->GetMessageDialogStyle();
-    if (question_) {
-      EXPECT_TRUE(style & wxYES_NO);
-    } else {
-      EXPECT_TRUE(style & wxOK);
-      EXPECT_FALSE(style & (wxCANCEL | wxYES_NO));
-      EXPECT_EQ(dlg->GetEffectiveIcon(), wxICON_NONE);
-      EXPECT_EQ(dlg->GetOKLabel().utf8_string(), "确定");
-    }
-    return answer_;
+    const long buttons = dlg->GetMessageDialogStyle() & (wxOK | wxCANCEL | wxYES_NO);
+    EXPECT_EQ(buttons, answer == wxID_OK ? wxOK : wxYES_NO);
+    return answer;
   }
-  wxString GetDefaultDescription() const override { return "message \"" + text_ + "\""; }
-
- private:
-  wxString text_;
-  int answer_;
-  bool prefixOnly_ = false;
-  bool question_ = false;
+  std::string text;
+  int answer;
 };
 
-// A file chooser answered with `path` (OK) or cancelled. GTK's chooser learns
-// a path set from outside only once its folder has loaded, so the expectation
+// A file chooser answered with `path` or cancelled (empty path). GTK's chooser
+// takes a path set from outside only once its folder has loaded, so this
 // lets the toolkit run until the chooser reports the path back.
-class ExpectFile : public wxExpectModalBase<wxFileDialog, ExpectFile> {
- public:
-  explicit ExpectFile(const wxString& path, int answer = wxID_OK) : path_(path), answer_(answer) {}
-
- protected:
-  int OnInvoked(wxFileDialog* dlg) const override;
-
- private:
+struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
+  explicit ExpectFile(const std::filesystem::path& path = {}) : path_(path.string().c_str(), *wxConvFileName) {}
+  int OnInvoked(wxFileDialog* dlg) const override {
+    if (path_.empty()) return wxID_CANCEL;
+    dlg->SetPath(path_);
+    for (int i = 0; i < 5000 && dlg->GetPath() != path_; ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(2);
+    }
+    EXPECT_EQ(dlg->GetPath().utf8_string(), path_.utf8_string()) << "the chooser did not take the path";
+    return wxID_OK;
+  }
   wxString path_;
-  int answer_;
 };
 
-// While set, the safety hook of the test program lets dialogs really run
-// modally (for the tests of key handling).
+// While set, the safety hook of the test program lets dialogs really run modally.
 extern bool g_allowRealModal;
 
-// A fresh folder for one test, removed afterwards.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path Write(const std::string& name, const std::string& bytes) const;
+// Presses a button the way a click does; true when something handled it.
+inline bool Click(wxWindow* button) {
+  wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+  click.SetEventObject(button);
+  return button->ProcessWindowEvent(click);
+}
 
- private:
-  std::filesystem::path path_;
+// A fresh folder for one test, removed afterwards.
+struct TempFolder {
+  std::filesystem::path path = [] {
+    std::string name = (std::filesystem::temp_directory_path() / "wordloom-gui-XXXXXX").string();
+    return std::filesystem::path(mkdtemp(name.data()));
+  }();
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path / name, std::ios::binary) << bytes;
+    return path / name;
+  }
+  long FileCount() const { return std::distance(std::filesystem::directory_iterator(path), {}); }
 };
 
-std::string ReadBytes(const std::filesystem::path& path);
-wxString WxPath(const std::filesystem::path& path);
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}

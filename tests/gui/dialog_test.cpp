@@ -1,0 +1,94 @@
+// The dialog as built from its template (controls, captions, order, the
+// separator list, digit-only fields), the About command and Esc.
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include <vector>
+
+#include "about_dlg.h"
+#include "resource.h"
+#include "gui_test_support.h"
+#include "title_dlg.h"
+
+namespace {
+
+// Sends a key of the given event type to a window; true when it lets the key through.
+bool SendKey(wxWindow* target, wxEventType type, int c) {
+  wxKeyEvent key(type);
+  key.m_uniChar = c;
+  key.m_keyCode = c < 128 ? c : static_cast<int>(WXK_NONE);
+  key.SetEventObject(target);
+  key.SetId(target->GetId());
+  target->ProcessWindowEvent(key);
+  return key.GetSkipped();
+}
+
+}  // namespace
+
+TEST(TitleDialogTest, ControlsInTabOrderWithCaptionsAndDigitOnlyFields) {
+  CTitleDlg dlg;
+  EXPECT_EQ(dlg.GetTitle(), "Wordloom");
+  struct Expected {
+    int id;  // -1 for a static control
+    const wxClassInfo* kind;
+    const char* caption;  // null: the group box's caption is ours to choose
+  };
+  const Expected expected[] = {
+      {1, wxCLASSINFO(wxButton), "开始组合"},       {2, wxCLASSINFO(wxButton), "退出"},
+      {1000, wxCLASSINFO(wxTextCtrl), ""},          {1001, wxCLASSINFO(wxButton), "打开词库"},
+      {-1, wxCLASSINFO(wxStaticText), "生成标题数量:"}, {-1, wxCLASSINFO(wxStaticBox), nullptr},
+      {-1, wxCLASSINFO(wxStaticText), "必要词/中心词:"}, {1002, wxCLASSINFO(wxTextCtrl), ""},
+      {1003, wxCLASSINFO(wxTextCtrl), ""},          {-1, wxCLASSINFO(wxStaticText), "生成字串长度："},
+      {1005, wxCLASSINFO(wxComboBox), ""},          {-1, wxCLASSINFO(wxStaticText), "分隔符："},
+  };
+  const wxWindowList& children = dlg.GetChildren();
+  ASSERT_EQ(children.size(), std::size(expected));
+  std::vector<int> tabStops;
+  for (size_t i = 0; i < children.size(); ++i) {
+    SCOPED_TRACE(i);
+    wxWindow* child = children[i];
+    EXPECT_TRUE(child->IsKindOf(expected[i].kind)) << child->GetClassInfo()->GetClassName();
+    EXPECT_EQ(std::max(child->GetId(), -1), expected[i].id);
+    if (expected[i].caption) {
+      EXPECT_EQ(child->GetLabel().utf8_string(), expected[i].caption);
+    }
+    if (child->CanAcceptFocusFromKeyboard()) tabStops.push_back(child->GetId());
+  }
+  EXPECT_EQ(tabStops, (std::vector<int>{1, 2, 1000, 1001, 1002, 1003, 1005}));
+  EXPECT_EQ(dlg.GetDefaultItem(), dlg.FindWindow(IDOK));
+
+  wxComboBox* list = dlg.separatorList();
+  ASSERT_EQ(list->GetCount(), 3u);
+  EXPECT_EQ(list->GetString(0), ",");
+  EXPECT_EQ(list->GetString(1).utf8_string(), "空格");
+  EXPECT_EQ(list->GetString(2).utf8_string(), "无分隔符");
+  EXPECT_EQ(list->GetSelection(), wxNOT_FOUND);
+
+  for (int id : {IDC_TITLE_COUNT, IDC_TITLE_LENGTH}) {
+    wxWindow* field = dlg.FindWindow(id);
+    for (int c : {int{'0'}, int{'9'}, int{WXK_BACK}}) EXPECT_TRUE(SendKey(field, wxEVT_CHAR, c)) << id << " " << c;
+    for (int c : {int{'a'}, int{'-'}, int{' '}, int{L'３'}}) EXPECT_FALSE(SendKey(field, wxEVT_CHAR, c)) << id << " " << c;
+  }
+  EXPECT_TRUE(SendKey(dlg.FindWindow(IDC_CORE_WORD), wxEVT_CHAR, L'裙'));
+}
+
+TEST(TitleDialogTest, AboutCommandOpensTheAboutBoxAndEscEndsTheDialog) {
+  CTitleDlg dlg;
+  wxTEST_DIALOG(dlg.OnSysCommand(IDM_ABOUTBOX), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
+  // The low four bits belong to the system and are ignored.
+  wxTEST_DIALOG(dlg.OnSysCommand(IDM_ABOUTBOX | 0x000F), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
+  dlg.OnSysCommand(0x0020);  // opens nothing: the test program's hook fails any dialog
+
+  // Esc in a real modal loop; a guard ends the loop with -1 should Esc not.
+  g_allowRealModal = true;
+  wxTimer guard;
+  guard.Bind(wxEVT_TIMER, [&dlg](wxTimerEvent&) { dlg.EndModal(-1); });
+  guard.StartOnce(20000);
+  dlg.CallAfter([&dlg] { SendKey(dlg.FindWindow(IDC_CORE_WORD), wxEVT_CHAR_HOOK, WXK_ESCAPE); });
+  EXPECT_EQ(dlg.ShowModal(), IDCANCEL);
+  g_allowRealModal = false;
+}
