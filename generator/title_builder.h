@@ -25,6 +25,10 @@ struct TitleRecipe {
   char separator;             // '\0' for none
   bool canGrow;               // false: no separator and nothing drawable has any bytes
   bool hasDrawable;           // at least one position other than the core's
+
+  // Whether a title draws at all: a core that alone reaches the limit still
+  // takes its one failing draw.
+  bool Draws() const { return canGrow || coreLength >= maxLength; }
 };
 
 // True once a sink that can stop (a failed or cancelled write) has stopped;
@@ -47,7 +51,7 @@ template <class Sink>
 void BuildTitle(Sink& out, const TitleRecipe& recipe, PositionDraw& draw) {
   out.Append(recipe.coreText.data(), recipe.coreText.size());
   int64_t length = recipe.coreLength;
-  if (recipe.canGrow || length >= recipe.maxLength) {
+  if (recipe.Draws()) {
     const WordList& words = recipe.words;
     const char sep = recipe.separator;
     for (;;) {

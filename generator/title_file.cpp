@@ -393,7 +393,7 @@ class TitleWriter {
     plan.coreLength = recipe_.coreLength;
     plan.maxLength = recipe_.maxLength;
     plan.separator = recipe_.separator;
-    plan.grows = recipe_.canGrow || recipe_.coreLength >= recipe_.maxLength;
+    plan.grows = recipe_.Draws();
     plan.multiplier = draw.multiplier();
     plan.shift = draw.shift();
     plan.count = draw.divisor();
