@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh -DWORDLOOM_BUILD_TESTS=OFF
+scripts/build.sh -DWORDLOOM_BUILD_GUI=ON -DWORDLOOM_BUILD_TESTS=OFF
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/app/wordloom

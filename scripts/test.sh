@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh -DWORDLOOM_BUILD_TESTS=ON
+scripts/build.sh -DWORDLOOM_BUILD_GUI=ON -DWORDLOOM_BUILD_TESTS=ON
 # The dialog tests need a display; Xvfb gives them one.
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j2
 # The same suite under AddressSanitizer and UBSan, then the fuzz targets.
