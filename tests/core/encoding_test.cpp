@@ -72,40 +72,5 @@ TEST(LibraryEncoding, ReportsTheLineOfACharacterWithoutGbkForm) {
   EXPECT_FALSE(failure.notGbk);
 }
 
-TEST(LoadWords, Utf8LibraryEntriesMeasureInGbkBytes) {
-  test::TempDir dir;
-  test::WriteFile(dir / "utf8.txt", "连衣裙\r\nA字裙\r\n");
-  ClearWords();
-  ASSERT_EQ(LoadWords(dir / "utf8.txt").kind, LoadResult::kOk);
-  ASSERT_EQ(g_words.size(), 2u);
-  EXPECT_EQ(g_words[0], Gbk("连衣裙"));
-  EXPECT_EQ(g_words.Length(1), 5u);
-  ClearWords();
-
-  test::WriteFile(dir / "bad.txt", "好\n坏🙂\n");
-  LoadResult bad = LoadWords(dir / "bad.txt");
-  EXPECT_EQ(bad.kind, LoadResult::kEncodingError);
-  EXPECT_NE(bad.message.find("bad.txt"), std::string::npos);
-  EXPECT_NE(bad.message.find("第 2 行"), std::string::npos);
-  EXPECT_TRUE(g_words.empty());
-}
-
-TEST(GbkCodec, RoundTripsAndRefusesWhatGbkCannotHold) {
-  std::string gbk;
-  size_t bad = 99;
-  ASSERT_TRUE(Utf8ToGbk("标题:ab", gbk, bad));
-  EXPECT_EQ(gbk, Gbk("标题:ab"));
-  EXPECT_EQ(GbkToUtf8(gbk), "标题:ab");
-
-  gbk.clear();
-  EXPECT_FALSE(Utf8ToGbk("ab😀", gbk, bad));
-  EXPECT_EQ(bad, 2u);
-  gbk.clear();
-  EXPECT_FALSE(Utf8ToGbk("a\xE4\xB8", gbk, bad));  // cut-off sequence
-  EXPECT_EQ(bad, 1u);
-  // A lone lead byte does not swallow what follows.
-  EXPECT_EQ(GbkToUtf8("\xB1\n"), "\xEF\xBF\xBD\n");
-}
-
 }  // namespace
 }  // namespace wordloom

@@ -34,15 +34,6 @@ TEST(WordList, NulEndsAnEntryButNotTheLine) {
   EXPECT_EQ(Entries(std::string("ab\0cd\r\nef\n\0\ng", 13)), (V{"ab", "ef", "", "g"}));
 }
 
-TEST(WordList, LengthsAreGbkBytes) {
-  WordList list;
-  list.AppendText(Gbk("连衣裙\nA字裙\nOL\n"));
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list.Length(0), 6u);
-  EXPECT_EQ(list.Length(1), 5u);
-  EXPECT_EQ(list.Length(2), 2u);
-}
-
 TEST(WordList, AppendingKeepsEarlierEntries) {
   WordList list;
   list.AppendText("a\nb");
