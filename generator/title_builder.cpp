@@ -30,18 +30,26 @@ TitleRecipe::TitleRecipe(const WordList& w, std::string_view coreWord, int32_t m
   hasDrawable = w.size() > (coreIndex < w.size() ? 1u : 0u);
 }
 
-namespace {
-struct StringSink {
-  std::string& s;
-  void Append(const char* p, size_t n) { s.append(p, n); }
-};
-}  // namespace
-
 std::string BuildTitle(const TitleRecipe& recipe, PositionDraw& draw) {
-  std::string title;
-  StringSink sink{title};
-  BuildTitle(sink, recipe, draw);
-  return title;
+  std::string title = recipe.coreText;
+  int64_t length = recipe.coreLength;
+  if (recipe.Draws()) {
+    for (;;) {
+      if (recipe.separator) {
+        title += recipe.separator;
+        ++length;
+      }
+      size_t k;
+      do {
+        k = draw.Next();
+      } while (k == recipe.coreIndex);
+      const size_t entryLength = recipe.words.Length(k);
+      if (static_cast<int64_t>(entryLength) + length >= recipe.maxLength) break;
+      title.append(recipe.words.Data(k), entryLength);
+      length += static_cast<int64_t>(entryLength);
+    }
+  }
+  return title + "\r\n";
 }
 
 }  // namespace wordloom
