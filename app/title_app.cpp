@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "file_access.h"
+#include "wordloom/session.h"
 #include "title_dlg.h"
 
 const char kNoDisplayMessage[] =

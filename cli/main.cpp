@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "crt_rand.h"
-#include "file_access.h"
-#include "generation_run.h"
-#include "messages.h"
 #include "terminal_text.h"
+#include "wordloom/messages.h"
+#include "wordloom/session.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -27,9 +25,15 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3;
 
-std::filesystem::path PathFromArgument(const std::string& utf8);
+std::filesystem::path PathFromArgument(const std::string& utf8) {
+#ifdef _WIN32
+  return std::filesystem::u8path(utf8);
+#else
+  return std::filesystem::path(utf8);
+#endif
+}
 
-class CliFrontEnd : public wordloom::RunFrontEnd {
+class CliFrontEnd : public wordloom::FrontEnd {
  public:
   CliFrontEnd(const wordloom::TerminalText& terminal, std::string output) : terminal_(terminal), output_(std::move(output)) {}
   void ShowMessage(const std::string& utf8) override { std::cerr << terminal_.FromUtf8(utf8) << '\n'; }
@@ -43,13 +47,13 @@ class CliFrontEnd : public wordloom::RunFrontEnd {
 #ifdef _WIN32
 // The ANSI argv loses every character outside the system's code page; the
 // wide command line has them all, so it is parsed as UTF-8 instead.
-std::vector<std::string> Utf8Arguments() {
+std::vector<std::string> Arguments(int, char**) {
   std::vector<std::string> args;
   int argc = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!wide) return args;
   for (int i = 0; i < argc; ++i) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
     std::string arg(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
     if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], n, nullptr, nullptr);
     args.push_back(std::move(arg));
@@ -57,30 +61,40 @@ std::vector<std::string> Utf8Arguments() {
   LocalFree(wide);
   return args;
 }
+#else
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 #endif
 
-std::filesystem::path PathFromArgument(const std::string& utf8) {
-#ifdef _WIN32
-  return std::filesystem::u8path(utf8);
-#else
-  return std::filesystem::path(utf8);
-#endif
+// "--core=" is an empty core word, as "--core ''" is; the parser would
+// otherwise take the next argument as its value.
+std::vector<std::string> SplitEmptyValues(std::vector<std::string> args) {
+  std::vector<std::string> out;
+  for (std::string& a : args) {
+    if (a.size() > 3 && a.compare(0, 2, "--") == 0 && a.back() == '=' && a.find('=') == a.size() - 1) {
+      a.pop_back();
+      out.push_back(std::move(a));
+      out.emplace_back();
+    } else {
+      out.push_back(std::move(a));
+    }
+  }
+  return out;
 }
 
-int ExitStatus(wordloom::RunOutcome outcome) {
-  using wordloom::RunOutcome;
+int ExitStatus(wordloom::Outcome outcome) {
+  using wordloom::Outcome;
   switch (outcome) {
-    case RunOutcome::kWritten: return kExitWritten;
-    case RunOutcome::kInputRefused:
-    case RunOutcome::kEncodingError: return kExitRefused;
+    case Outcome::kWritten: return kExitWritten;
+    case Outcome::kInputRefused:
+    case Outcome::kEncodingError: return kExitRefused;
     default: return kExitFile;
   }
 }
 
 const char kExitHelp[] =
     "Exit status: 0 title file written; 1 input refused (empty core word, length or count,\n"
-    "nothing to draw, a character without a GBK form); 2 usage error; 3 file error\n"
-    "(library unreadable, title file not written; an existing file is left as it was).";
+    "nothing to draw, library text that cannot be brought to GBK); 2 usage error; 3 file error\n"
+    "(library unreadable, title file not written, memory ran out; an existing file is left as it was).";
 
 }  // namespace
 
@@ -90,21 +104,17 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   // Title bytes for "-o -" go out unchanged, without CR added before LF.
   _setmode(_fileno(stdout), _O_BINARY);
-  std::vector<std::string> utf8Args = Utf8Arguments();
-  std::vector<char*> utf8Argv;
-  for (std::string& a : utf8Args) utf8Argv.push_back(&a[0]);
-  if (!utf8Argv.empty()) {
-    argc = static_cast<int>(utf8Argv.size());
-    utf8Argv.push_back(nullptr);
-    argv = utf8Argv.data();
-  }
 #endif
+  std::vector<std::string> args = SplitEmptyValues(Arguments(argc, argv));
+  std::vector<char*> argvUtf8;
+  for (std::string& a : args) argvUtf8.push_back(&a[0]);
+  argvUtf8.push_back(nullptr);
   const wordloom::TerminalText terminal;
 
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
   app.footer(kExitHelp);
   app.set_version_flag("--version", "wordloom-cli 1.0.0.1");
-  std::string library, core, length, count, output, separator = "none";
+  std::string library, core, length, count, output, separator = "none", encoding = "auto";
   uint32_t seed = 1;
   app.add_option("-l,--library", library, "word library: one entry per line, GBK, UTF-8 or UTF-16")->required();
   app.add_option("-c,--core", core, "core word every title begins with")->required();
@@ -113,27 +123,36 @@ int main(int argc, char** argv) {
   app.add_option("-s,--separator", separator, "comma, space or none (default none)")
       ->check(CLI::IsMember({"comma", "space", "none"}));
   app.add_option("-o,--output", output, "title file to write, - for standard output")->required();
+  app.add_option("--encoding", encoding,
+                 "the library's encoding: auto (default: a byte-order mark, else UTF-8 or GBK by the text), "
+                 "gbk, utf-8 or utf-16")
+      ->check(CLI::IsMember({"auto", "gbk", "utf-8", "utf-16"}));
   app.add_option("--seed", seed, "start the random sequence at another state (default 1)");
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(args.size()), argvUtf8.data());
   } catch (const CLI::ParseError& e) {
-    int status = app.exit(e);
+    const int status = app.exit(e);
     return status == 0 ? 0 : kExitUsage;
   }
 
-  wordloom::CrtSeed(seed);
-  wordloom::RunInputs inputs;
-  inputs.countText = count;
-  inputs.lengthText = length;
-  inputs.separatorIndex = separator == "comma" ? 0 : separator == "space" ? 1 : 2;
-  std::optional<std::string> coreGbk = terminal.ToGbk(core);
+  const std::optional<std::string> coreGbk = terminal.ToGbk(core);
   if (!coreGbk) {
     std::cerr << terminal.FromUtf8(wordloom::msg::kCoreWordNotGbk) << '\n';
     return kExitRefused;
   }
+  using wordloom::LibraryEncoding;
+  const LibraryEncoding libraryEncoding = encoding == "gbk"      ? LibraryEncoding::kGbk
+                                          : encoding == "utf-8"  ? LibraryEncoding::kUtf8
+                                          : encoding == "utf-16" ? LibraryEncoding::kUtf16
+                                                                 : LibraryEncoding::kAuto;
+  wordloom::Session session;
+  session.ChooseLibrary(PathFromArgument(library), libraryEncoding);
+  session.Seed(seed);
+  wordloom::RunInputs inputs;
+  inputs.countText = count;
+  inputs.lengthText = length;
   inputs.coreWord = *coreGbk;
-  wordloom::g_strLibraryPath = PathFromArgument(library);
-
+  inputs.separatorIndex = separator == "comma" ? 0 : separator == "space" ? 1 : 2;
   CliFrontEnd frontEnd(terminal, output);
-  return ExitStatus(wordloom::RunGeneration(inputs, frontEnd));
+  return ExitStatus(session.Run(inputs, frontEnd));
 }

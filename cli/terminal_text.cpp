@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "gbk_codec.h"
+#include "wordloom/text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,10 +29,7 @@ std::optional<std::string> TerminalText::ToGbk(const std::string& arg) const {
 #ifndef _WIN32
   if (gbk_) return arg;  // on Windows arguments are UTF-8 whatever the code page
 #endif
-  std::string out;
-  size_t bad = 0;
-  if (!Utf8ToGbk(arg, out, bad)) return std::nullopt;
-  return out;
+  return Utf8ToGbk(arg);
 }
 
 std::string TerminalText::FromUtf8(const std::string& utf8) const {
@@ -51,11 +48,16 @@ std::string TerminalText::FromUtf8(const std::string& utf8) const {
   if (!gbk_) return utf8;
   std::string out;
   for (size_t i = 0; i < utf8.size();) {
-    size_t bad = utf8.size();
-    if (Utf8ToGbk(std::string_view(utf8).substr(i), out, bad)) break;
+    size_t bad = 0;
+    const std::string_view rest = std::string_view(utf8).substr(i);
+    if (const std::optional<std::string> gbk = Utf8ToGbk(rest, &bad)) {
+      out += *gbk;
+      break;
+    }
+    out += *Utf8ToGbk(rest.substr(0, bad));
     out += '?';  // a message character the terminal cannot show
     char32_t cp;
-    size_t n = DecodeUtf8(utf8, i + bad, cp);
+    const size_t n = DecodeUtf8(utf8, i + bad, cp);
     i += bad + (n ? n : 1);
   }
   return out;

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #ifdef _WIN32
@@ -196,20 +198,22 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
-bool Utf8ToGbk(std::string_view utf8, std::string& out, size_t& badOffset) {
+std::optional<std::string> Utf8ToGbk(std::string_view utf8, size_t* badOffset) {
+  std::string out;
+  out.reserve(utf8.size());
   char gbk[2];
   for (size_t i = 0; i < utf8.size();) {
     char32_t cp;
-    size_t n = DecodeUtf8(utf8, i, cp);
-    size_t m = n ? EncodeGbk(cp, gbk) : 0;
+    const size_t n = DecodeUtf8(utf8, i, cp);
+    const size_t m = n ? EncodeGbk(cp, gbk) : 0;
     if (m == 0) {
-      badOffset = i;
-      return false;
+      if (badOffset) *badOffset = i;
+      return std::nullopt;
     }
     out.append(gbk, m);
     i += n;
   }
-  return true;
+  return out;
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

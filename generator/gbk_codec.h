@@ -1,11 +1,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-// Conversion between Unicode text and GBK (code page 936) bytes, the
-// encoding of every library entry, core word and title file.
+#include "wordloom/text.h"
+
+// The GBK code page (936) both ways, filled once from the platform's own
+// decoder so that each build agrees with its system.
 namespace wordloom {
 
 // GBK bytes of a code point, 1 or 2 bytes; 0 when it has no GBK form.
@@ -16,21 +17,8 @@ size_t EncodeGbk(char32_t cp, char out[2]);
 // none (code points below 0x80 are themselves and read 0 here).
 const uint16_t* GbkCodeTable();
 
-// Appends the GBK form of valid UTF-8 text to `out`. On a character without
-// a GBK form (or invalid UTF-8) returns false and sets `badOffset` to its
-// byte offset in `utf8`.
-bool Utf8ToGbk(std::string_view utf8, std::string& out, size_t& badOffset);
-
-// GBK bytes to UTF-8, for showing library text or terminal output. Bytes
-// that are not GBK come out as U+FFFD.
-std::string GbkToUtf8(std::string_view gbk);
-
 // True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or
 // values past U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
-
-// Decodes one UTF-8 sequence at bytes[i]; returns its length, or 0 when the
-// bytes there are not well-formed.
-size_t DecodeUtf8(std::string_view bytes, size_t i, char32_t& cp);
 
 }  // namespace wordloom

@@ -1,47 +1,18 @@
 #include "word_list.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <limits>
 
-#include "file_access.h"
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
-#include "library_encoding.h"
-#include "messages.h"
 
 namespace wordloom {
-
-WordList g_words;
-
 namespace {
 
-// Calls f(position) for every LF in p[0, n), in order.
-template <class F>
-void ForEachLf(const char* p, size_t n, F&& f) {
-  size_t i = 0;
-#ifdef __SSE2__
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))); m != 0; m &= m - 1) {
-      f(i + static_cast<size_t>(__builtin_ctz(m)));
-    }
-  }
-#endif
-  while (i < n) {
-    const void* hit = std::memchr(p + i, '\n', n - i);
-    if (!hit) break;
-    const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - p);
-    f(at);
-    i = at + 1;
-  }
-}
+// Texts this long or longer get 64-bit entry offsets.
+constexpr uint64_t kWideFrom = std::numeric_limits<uint32_t>::max();
 
 // Entries the text probably holds, judged by its first 64 KB and rounded
 // up: the table is sized once in the usual case, and pages of it never
@@ -50,94 +21,69 @@ size_t EstimateLines(const char* p, size_t n) {
   const size_t sample = n < 65536 ? n : 65536;
   const size_t lines = static_cast<size_t>(std::count(p, p + sample, '\n'));
   if (sample == n) return lines + 1;
-  return static_cast<size_t>(static_cast<double>(n) / static_cast<double>(sample) * static_cast<double>(lines) * 1.125) + 1024;
+  return static_cast<size_t>(static_cast<double>(n) / static_cast<double>(sample) * static_cast<double>(lines) * 1.125) +
+         1024;
 }
 
-}  // namespace
-
-void WordList::Free::operator()(void* p) const { std::free(p); }
-
-namespace {
-
-// Texts longer than this get 64-bit entry offsets; the tests lower it to
-// run that form on small libraries.
-#ifndef WORDLOOM_WIDE_OFFSETS_FROM
-#define WORDLOOM_WIDE_OFFSETS_FROM UINT32_MAX
-#endif
-constexpr uint64_t kWideOffsetsFrom = WORDLOOM_WIDE_OFFSETS_FROM;
-
-void* AllocateTable(size_t bytes) {
-  void* memory = nullptr;
-#ifdef __linux__
-  // Large tables in 2 MB pages: far fewer page faults for the same bytes.
-  constexpr size_t kHuge = size_t{2} << 20;
-  if (bytes >= 2 * kHuge) {
-    memory = std::aligned_alloc(kHuge, (bytes + kHuge - 1) / kHuge * kHuge);
-    if (memory) ::madvise(memory, bytes, MADV_HUGEPAGE);
+// Calls f(position) for every LF in p[0, n), in order.
+template <class F>
+void ForEachLf(const char* p, size_t n, F&& f) {
+  for (size_t i = 0; i < n;) {
+    const void* hit = std::memchr(p + i, '\n', n - i);
+    if (!hit) break;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - p);
+    f(at);
+    i = at + 1;
   }
-#endif
-  if (!memory) memory = std::malloc(bytes);
-  if (!memory) throw std::bad_alloc();
-  return memory;
 }
 
 }  // namespace
+
+void WordList::Table::operator()(void* p) const { FreeLarge(p); }
+
+WordList::WordList(Bytes&& text) : text_(std::move(text)) {
+  if (text_.empty()) return;
+  const bool wide = text_.size() >= kWideFrom;
+  Reserve(EstimateLines(text_.data(), text_.size()), wide);
+  if (wide) {
+    Split<uint64_t>();
+  } else {
+    Split<uint32_t>();
+  }
+}
 
 void WordList::Reserve(size_t capacity, bool wide) {
-  if (wide && !ends64_) {
-    auto* table = static_cast<uint64_t*>(AllocateTable((capacity > capacity_ ? capacity : capacity_) * sizeof(uint64_t)));
-    for (size_t i = 0; i < size_; ++i) table[i] = ends32_[i];
-    ends64_.reset(table);
-    ends32_.reset();
-    if (capacity < capacity_) capacity = capacity_;
-    capacity_ = capacity;
-    return;
-  }
   if (capacity <= capacity_) return;
-  if (ends64_) {
-    auto* table = static_cast<uint64_t*>(AllocateTable(capacity * sizeof(uint64_t)));
-    if (size_ > 0) std::memcpy(table, ends64_.get(), size_ * sizeof(uint64_t));
-    ends64_.reset(table);
+  const size_t width = wide ? sizeof(uint64_t) : sizeof(uint32_t);
+  if (capacity > (std::numeric_limits<size_t>::max() / width) - 1) throw std::bad_alloc();
+  void* table = AllocateLarge((capacity + 1) * width);
+  if (wide) {
+    auto* ends = static_cast<uint64_t*>(table) + 1;
+    ends[-1] = std::numeric_limits<uint64_t>::max();
+    if (size_ > 0) std::memcpy(ends, ends64_, size_ * width);
+    ends64_ = ends;
   } else {
-    auto* table = static_cast<uint32_t*>(AllocateTable(capacity * sizeof(uint32_t)));
-    if (size_ > 0) std::memcpy(table, ends32_.get(), size_ * sizeof(uint32_t));
-    ends32_.reset(table);
+    auto* ends = static_cast<uint32_t*>(table) + 1;
+    ends[-1] = std::numeric_limits<uint32_t>::max();
+    if (size_ > 0) std::memcpy(ends, ends32_, size_ * width);
+    ends32_ = ends;
   }
+  table_.reset(table);
   capacity_ = capacity;
 }
 
-void WordList::AppendText(std::string&& text) {
-  // Entry i + 1 begins one byte after entry i ends.
-  size_t base = 0;
-  if (buf_.empty() && size_ == 0) {
-    buf_ = std::move(text);  // keep the file's own buffer: no second copy
-  } else {
-    base = size_ == 0 ? buf_.size() : End(size_ - 1) + 1;
-    if (base > buf_.size()) buf_ += '\n';
-    buf_ += text;
-    std::string().swap(text);
-  }
-  char* const p = &buf_[0];
-  const size_t end = buf_.size();
-  if (base == end) return;
-  const bool wide = ends64_ || static_cast<uint64_t>(end) > kWideOffsetsFrom;
-  Reserve(size_ + EstimateLines(p + base, end - base), wide);
-  if (ends64_) {
-    Split(p, base, end, ends64_.get());
-  } else {
-    Split(p, base, end, ends32_.get());
-  }
-}
-
 template <class Offset>
-void WordList::Split(char* const p, const size_t base, const size_t end, Offset* table) {
-  Offset* out = table + size_;
+void WordList::Split() {
+  char* const p = text_.data();
+  const size_t end = text_.size();
+  Offset* table = ends<Offset>();
+  Offset* out = table;
   Offset* limit = table + capacity_;
   const auto add = [&](size_t e) {
     if (out == limit) {
       size_ = static_cast<size_t>(out - table);
       Reserve(capacity_ + capacity_ / 2 + 1024, sizeof(Offset) > 4);
-      table = sizeof(Offset) > 4 ? reinterpret_cast<Offset*>(ends64_.get()) : reinterpret_cast<Offset*>(ends32_.get());
+      table = ends<Offset>();
       out = table + size_;
       limit = table + capacity_;
     }
@@ -147,21 +93,23 @@ void WordList::Split(char* const p, const size_t base, const size_t end, Offset*
   // Plain LF lines, the usual case: every LF already is the byte after an
   // entry and nothing moves. The first CR or NUL sends the rest, from the
   // start of its line, to the general loop below.
-  size_t r = base;
+  size_t r = 0;  // where the next entry begins
+  size_t i = 0;
   bool plain = true;
-  size_t i = base;
 #ifdef __SSE2__
   {
     const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
     const auto load = [&](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)); };
-    const auto lfs = [&](__m128i v) { return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))); };
+    const auto lfs = [&](__m128i v) {
+      return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))));
+    };
     const auto special = [&](__m128i v) { return _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero)); };
     // 64 bytes at a time: one test for CR or NUL and one mask of LFs.
-    const size_t firstEntry = static_cast<size_t>(out - table);
     for (; i + 64 <= end; i += 64) {
       const __m128i v0 = load(i), v1 = load(i + 16), v2 = load(i + 32), v3 = load(i + 48);
-      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(special(v0), special(v1)), _mm_or_si128(special(v2), special(v3)))) != 0) {
-        break;  // the 16-byte loop below finds where
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(special(v0), special(v1)), _mm_or_si128(special(v2), special(v3)))) !=
+          0) {
+        break;  // the byte-wise loop below finds where
       }
       uint64_t m = lfs(v0) | lfs(v1) << 16 | lfs(v2) << 32 | lfs(v3) << 48;
       if (limit - out >= 64) {
@@ -170,19 +118,7 @@ void WordList::Split(char* const p, const size_t base, const size_t end, Offset*
         for (; m != 0; m &= m - 1) add(i + static_cast<size_t>(__builtin_ctzll(m)));
       }
     }
-    if (static_cast<size_t>(out - table) > firstEntry) r = static_cast<size_t>(out[-1]) + 1;
-    for (; i + 16 <= end; i += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))) != 0) {
-        plain = false;
-        break;
-      }
-      for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))); m != 0; m &= m - 1) {
-        const size_t at = i + static_cast<size_t>(__builtin_ctz(m));
-        add(at);
-        r = at + 1;
-      }
-    }
+    if (out > table) r = static_cast<size_t>(out[-1]) + 1;
   }
 #endif
   for (; plain && i < end; ++i) {
@@ -221,23 +157,11 @@ void WordList::Split(char* const p, const size_t base, const size_t end, Offset*
   });
   if (r < end) take(end, false);
   size_ = static_cast<size_t>(out - table);
-  // Giving back the dropped bytes costs a second copy of the whole text for
-  // a moment; only worth it when they were a good part of it, not for a
-  // 100 MB line that lost one CR.
-  const bool worthShrinking = end - w > end / 4;
-  buf_.resize(w);
-  if (worthShrinking) buf_.shrink_to_fit();
-}
-
-void WordList::Clear() {
-  std::string().swap(buf_);
-  ends32_.reset();
-  ends64_.reset();
-  size_ = capacity_ = 0;
+  text_.ShrinkTo(w);
 }
 
 size_t WordList::Find(std::string_view word) const {
-  const char* const p = buf_.data();
+  const char* const p = text_.data();
   const size_t n = word.size();
   const size_t textEnd = size_ == 0 ? 0 : End(size_ - 1);
   if (n >= 2 && word.find('\n') == std::string_view::npos) {
@@ -281,32 +205,10 @@ size_t WordList::Find(std::string_view word) const {
     }
     return lo;
   }
-  size_t begin = 0;
   for (size_t i = 0; i < size_; ++i) {
-    const size_t e = End(i);
-    if (e - begin == n && std::memcmp(p + begin, word.data(), n) == 0) return i;
-    begin = e + 1;
+    if (End(i) - Begin(i) == n && std::memcmp(p + Begin(i), word.data(), n) == 0) return i;
   }
   return size_;
 }
-
-LoadResult LoadWords(const std::filesystem::path& path) {
-  const std::string shown = PathForDisplay(path);
-  if (path.empty()) return {LoadResult::kFileError, msg::kNoLibraryChosen};
-  std::string bytes, reason;
-  if (!ReadWholeFile(path, bytes, reason)) return {LoadResult::kFileError, msg::LibraryUnreadable(shown, reason)};
-  LibraryEncoding encoding;
-  ConversionFailure failure;
-  if (!BringLibraryToGbk(bytes, encoding, failure)) {
-    return {LoadResult::kEncodingError, failure.notGbk ? msg::LibraryNotGbk(shown, failure.line)
-                                                       : msg::LibraryNotUtf(shown, failure.line, EncodingName(encoding))};
-  }
-  g_words.AppendText(std::move(bytes));
-  return {};
-}
-
-size_t FindCore(std::string_view coreWord) { return g_words.Find(coreWord); }
-
-void ClearWords() { g_words.Clear(); }
 
 }  // namespace wordloom

@@ -1,6 +1,7 @@
 #include "dialog_front_end.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include <wx/evtloop.h>
 
@@ -38,7 +39,7 @@ std::optional<std::filesystem::path> DialogFrontEnd::ChooseSavePath() {
   return path;
 }
 
-bool DialogFrontEnd::KeepWriting(int64_t titlesWritten) {
+bool DialogFrontEnd::KeepWriting(int64_t titlesWritten, int64_t total) {
   const Clock::time_point now = Clock::now();
   if (!progress_) {
     if (now - writeStart_ < progressDelay_) {
@@ -48,8 +49,7 @@ bool DialogFrontEnd::KeepWriting(int64_t titlesWritten) {
       }
       return true;
     }
-    // The count is known by now; a negative one writes no titles at all.
-    const int range = g_nTitleCount > 0 ? static_cast<int>(g_nTitleCount) : 1;
+    const int range = total > 0 ? static_cast<int>(std::min<int64_t>(total, INT32_MAX)) : 1;
     // No elapsed or remaining time rows: wxWidgets would label them in
     // English, and the count already shows how far the run is.
     progress_ = std::make_unique<wxProgressDialog>(wxString::FromUTF8(res::kAppName), ProgressText(titlesWritten),

@@ -5,13 +5,13 @@
 #include <wx/progdlg.h>
 #include <wx/window.h>
 
-#include "generation_run.h"
+#include "wordloom/session.h"
 
 namespace wordloom::ui {
 
 // What the dialog supplies to a generation run: message boxes, the save
 // chooser, and a progress window with a cancel button for long runs.
-class DialogFrontEnd : public RunFrontEnd {
+class DialogFrontEnd : public FrontEnd {
  public:
   static constexpr std::chrono::milliseconds kDefaultProgressDelay{500};
 
@@ -22,7 +22,7 @@ class DialogFrontEnd : public RunFrontEnd {
   std::optional<std::filesystem::path> ChooseSavePath() override;
   // Shows the progress window once writing has taken longer than the delay;
   // until then only lets the windows repaint. False when the user cancelled.
-  bool KeepWriting(int64_t titlesWritten) override;
+  bool KeepWriting(int64_t done, int64_t total) override;
 
   bool progressShown() const { return progress_ != nullptr; }
 

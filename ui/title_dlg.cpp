@@ -14,9 +14,8 @@
 #include "dialog_front_end.h"
 #include "dialog_templates.h"
 #include "file_choosers.h"
-#include "gbk_codec.h"
-#include "generation_run.h"
-#include "messages.h"
+#include "wordloom/messages.h"
+#include "wordloom/text.h"
 #include "message_box.h"
 #include "template_builder.h"
 
@@ -81,15 +80,16 @@ void CTitleDlg::OnOK(wxCommandEvent&) {
   inputs.lengthText = FieldText(IDC_TITLE_LENGTH).utf8_string();
   // Lengths are GBK byte counts, so the core word is compared and measured
   // in GBK, the library's encoding.
-  size_t badOffset = 0;
-  if (!wordloom::Utf8ToGbk(FieldText(IDC_CORE_WORD).utf8_string(), inputs.coreWord, badOffset)) {
+  const std::optional<std::string> core = wordloom::Utf8ToGbk(FieldText(IDC_CORE_WORD).utf8_string());
+  if (!core) {
     wordloom::ui::ShowAppMessage(this, wxString::FromUTF8(wordloom::msg::kCoreWordNotGbk));
     return;
   }
+  inputs.coreWord = *core;
   inputs.separatorIndex = m_cbSeparator ? m_cbSeparator->GetSelection() : wxNOT_FOUND;
 
   wordloom::ui::DialogFrontEnd frontEnd(this);
-  wordloom::RunGeneration(inputs, frontEnd);
+  m_session.Run(inputs, frontEnd);
 }
 
 void CTitleDlg::OnCancel(wxCommandEvent&) {
@@ -102,7 +102,7 @@ void CTitleDlg::OnCancel(wxCommandEvent&) {
 
 void CTitleDlg::OnOpenLibrary(wxCommandEvent&) {
   if (std::optional<std::filesystem::path> path = wordloom::ui::ChooseLibraryFile(this)) {
-    wordloom::g_strLibraryPath = *path;
+    m_session.ChooseLibrary(*path);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 
+#include "wordloom/session.h"
+
 // The program's one window (IDD_TITLE_DIALOG): the four inputs, "打开词库",
 // "开始组合" (default, also Enter) and "退出" (also Esc and the close box).
 class CTitleDlg : public wxDialog {
@@ -21,6 +23,8 @@ class CTitleDlg : public wxDialog {
   void OnOpenLibrary(wxCommandEvent& event);
 
   wxComboBox* separatorList() const { return m_cbSeparator; }
+  // What lasts between generate commands: the chosen library, the random sequence.
+  wordloom::Session& session() { return m_session; }
 
  private:
   void OnInitDialog(wxInitDialogEvent& event);
@@ -38,4 +42,5 @@ class CTitleDlg : public wxDialog {
 
   wxComboBox* m_cbSeparator = nullptr;
   wxIconBundle m_hIcon;
+  wordloom::Session m_session;
 };

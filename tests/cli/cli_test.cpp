@@ -1,152 +1,222 @@
+// wordloom-cli as a separate process: its options, exit statuses, standard
+// output and terminal encodings, and what signals and limits leave behind.
 #include <fcntl.h>
+#include <grp.h>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "messages.h"
+
 #include "test_support.h"
+#include "wordloom/messages.h"
 
 namespace wordloom {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Gbk;
 using test::ReadFile;
 using test::WriteFile;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
+struct Options {
+  std::string locale = "C.UTF-8";
+  std::string locpath;       // where a generated locale lives
+  rlim_t fileSizeLimit = 0;  // as a full disk would
+  bool asNobody = false;
 };
 
-// Runs the built wordloom-cli with `args`; `fileLimit` > 0 caps the size of
-// files it may write, as a full disk would.
-Result RunCli(const std::vector<std::string>& args, rlim_t fileLimit = 0) {
-  test::TempDir io;
-  const std::string outPath = (io / "stdout").string(), errPath = (io / "stderr").string();
-  pid_t pid = fork();
-  if (pid == 0) {
-    int o = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int e = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(o, 1);
-    dup2(e, 2);
-    if (fileLimit > 0) {
-      struct rlimit limit = {fileLimit, fileLimit};
-      setrlimit(RLIMIT_FSIZE, &limit);
+// A running wordloom-cli; Wait() collects its status (128 + signal when killed).
+class Cli {
+ public:
+  explicit Cli(const std::vector<std::string>& args, const Options& o = {}) {
+    std::string binary = WORDLOOM_CLI;
+    if (o.asNobody) {  // the build folder may be out of nobody's reach; a copy is not
+      fs::permissions(io_.path(), fs::perms(0755));
+      fs::copy_file(binary, io_ / "cli");
+      binary = (io_ / "cli").string();
     }
-    std::vector<char*> argv{const_cast<char*>(WORDLOOM_CLI)};
+    if ((pid_ = ::fork()) != 0) return;
+    const int out = ::open((io_ / "out").c_str(), O_WRONLY | O_CREAT, 0666);
+    const int err = ::open((io_ / "err").c_str(), O_WRONLY | O_CREAT, 0666);
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(124);
+    const struct rlimit limit = {o.fileSizeLimit, o.fileSizeLimit};
+    if (o.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+    if (o.asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(125);
+    std::vector<char*> argv{binary.data()};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    alarm(60);  // a hang fails the test instead of blocking the suite
-    execv(WORDLOOM_CLI, argv.data());
-    _exit(127);
+    ::setenv("LC_ALL", o.locale.c_str(), 1);
+    if (!o.locpath.empty()) ::setenv("LOCPATH", o.locpath.c_str(), 1);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::signal(sig, SIG_DFL);
+    ::alarm(120);  // a hang fails the test instead of blocking the suite
+    ::execv(binary.c_str(), argv.data());
+    ::_exit(127);
   }
-  Result r;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = ReadFile(outPath);
-  r.err = ReadFile(errPath);
-  return r;
-}
+  ~Cli() { if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0); }
+  void Signal(int sig) const { ::kill(pid_, sig); }
+  long RssKb() const {
+    const std::string status = ReadFile("/proc/" + std::to_string(pid_) + "/status");
+    const size_t at = status.find("VmRSS:");
+    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
+  }
+  int Wait() {
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) continue;
+    pid_ = -1;
+    out = ReadFile(io_ / "out"), err = ReadFile(io_ / "err");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  std::string out, err;
 
-class CliTest : public ::testing::Test {
+ private:
+  test::TempDir io_;
+  pid_t pid_ = -1;
+};
+
+class CliTest : public testing::Test {
  protected:
   void SetUp() override { WriteFile(lib_, "core\r\naaa\r\nbbb\r\nccc\r\n"); }
-  std::vector<std::string> Args(const std::string& count, const std::string& output) {
-    return {"-l", lib_, "-c", "core", "-n", "10", "-N", count, "-s", "comma", "-o", output};
+  std::vector<std::string> Args(const std::string& count, const std::string& output, const std::string& core = "core") {
+    return {"-l", lib_, "-c", core, "-n", "10", "-N", count, "-s", "comma", "-o", output};
+  }
+  // Temporary files beside the title file: .titles.txt.wordloom-XXXXXX
+  std::vector<fs::path> Temps() const {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(dir_.path()))
+      if (e.path().filename().string().rfind(".titles.txt.wordloom-", 0) == 0) found.push_back(e.path());
+    return found;
   }
 
   test::TempDir dir_;
-  const std::string lib_ = (dir_ / "lib.txt").string();
-  const std::string out_ = (dir_ / "out.txt").string();
-  const std::string twoTitles_ =
-      Gbk("商品名称\r\n标题0:") + "core,aaa,\r\n" + Gbk("标题1:") + "core,bbb,\r\n";
+  const std::string lib_ = (dir_ / "words.txt").string(), out_ = (dir_ / "titles.txt").string();
+  const std::string twoTitles_ = Gbk("商品名称\r\n标题0:") + "core,aaa,\r\n" + Gbk("标题1:") + "core,bbb,\r\n";
 };
 
-TEST_F(CliTest, WritesTheTitleFileAndExitsZero) {
-  Result r = RunCli(Args("2", out_));
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ReadFile(out_), twoTitles_);
-  EXPECT_EQ(r.out, "");
-}
-
-TEST_F(CliTest, DashWritesToStandardOutput) {
-  Result r = RunCli(Args("2", "-"));
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, twoTitles_);
-}
-
-TEST_F(CliTest, LongOptionsSeedAndDefaultSeparator) {
-  Result r = RunCli({"--library", lib_, "--core", "core", "--length", "10", "--count", "1", "--output", "-"});
-  EXPECT_EQ(r.out, Gbk("商品名称\r\n标题0:") + "coreaaa\r\n");
-  r = RunCli({"-l", lib_, "-c", "core", "-n", "10", "-N", "1", "-s", "comma", "--seed", "0", "-o", "-"});
-  EXPECT_EQ(r.out, Gbk("商品名称\r\n标题0:") + "core,bbb,\r\n");  // seed 0 starts 38, 7719
-}
-
-TEST_F(CliTest, RefusedInputsExitOneWithTheirMessage) {
-  Result r = RunCli({"-l", lib_, "-c", "", "-n", "", "-N", "", "-o", out_});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(msg::kCoreWordRequired), std::string::npos);
-  r = RunCli({"-l", lib_, "-c", "core", "-n", "0", "-N", "", "-o", out_});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(msg::kLengthRequired), std::string::npos);
-  r = RunCli({"-l", lib_, "-c", "core", "-n", "9", "-N", "0", "-o", out_});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(msg::kCountRequired), std::string::npos);
-  r = RunCli({"-l", lib_, "-c", "核心😀", "-n", "9", "-N", "1", "-o", out_});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(msg::kCoreWordNotGbk), std::string::npos);
-  WriteFile(lib_, "core\n");
-  r = RunCli(Args("1", out_));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("没有可供组合的词语"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(out_));
-}
-
-TEST_F(CliTest, UsageErrorsExitTwo) {
-  EXPECT_EQ(RunCli({"-l", lib_, "-c", "core", "-n", "10", "-o", out_}).status, 2);  // no count
-  EXPECT_EQ(RunCli({"-l", lib_, "-c", "core", "-n", "10", "-N", "1", "-s", "tab", "-o", out_}).status, 2);
-  EXPECT_EQ(RunCli({"--frobnicate"}).status, 2);
-  Result help = RunCli({"--help"});
-  EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--library", "--core", "--length", "--count", "--separator", "--output", "--seed", "--version"})
+TEST_F(CliTest, OptionsAndExitStatuses) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string inErr, out = "";
+  };
+  const std::string l = lib_, o = out_;
+  const Case cases[] = {
+      {Args("2", "-"), 0, "", twoTitles_},
+      {{"--library", l, "--core", "core", "--length", "10", "--count", "1", "--output", "-"}, 0, "",
+       Gbk("商品名称\r\n标题0:") + "coreaaa\r\n"},  // no separator unless asked for
+      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "comma", "--seed", "0", "-o", "-"}, 0, "",
+       Gbk("商品名称\r\n标题0:") + "core,bbb,\r\n"},
+      {{"-l", l, "--core=", "-n", "10", "-N", "1", "-o", o}, 1, msg::kCoreWordRequired},
+      {{"-l", l, "-c", "", "-n", "", "-N", "", "-o", o}, 1, msg::kCoreWordRequired},
+      {{"-l", l, "-c", "core", "--length=", "-N", "1", "-o", o}, 1, msg::kLengthRequired},
+      {{"-l", l, "-c", "core", "-n", "10", "--count=", "-o", o}, 1, msg::kCountRequired},
+      {Args("1", o, "核心😀"), 1, msg::kCoreWordNotGbk},
+      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "--encoding", "utf-16", "-o", o}, 1, "第 1 行"},
+      {{"-l", (dir_ / "none.txt").string(), "-c", "core", "-n", "10", "-N", "1", "-o", o}, 3, "none.txt”：文件或文件夹不存在"},
+      {Args("1", dir_.path().string()), 3, "”：这是一个文件夹。原有文件未被改动。"},
+      {{"-l", l, "-c", "core", "-n", "10", "-o", o}, 2, "--count"},
+      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "tab", "-o", o}, 2, "tab"},
+      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "--encoding", "big5", "-o", o}, 2, "big5"},
+      {{"--frobnicate"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    Cli cli(c.args);
+    EXPECT_EQ(cli.Wait(), c.status) << cli.err;
+    EXPECT_NE(cli.err.find(c.inErr), std::string::npos) << cli.err;
+    EXPECT_EQ(cli.out, c.out);
+  }
+  EXPECT_FALSE(fs::exists(out_));
+  Cli help({"--help"});
+  EXPECT_EQ(help.Wait(), 0);
+  for (const char* option : {"--library", "--core", "--length", "--count", "--separator", "--output", "--encoding",
+                             "--seed", "--version", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-  Result version = RunCli({"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_NE(version.out.find("1.0"), std::string::npos);
 }
 
-TEST_F(CliTest, FileErrorsExitThreeAndNameTheFile) {
-  Result r = RunCli({"-l", (dir_ / "none.txt").string(), "-c", "core", "-n", "10", "-N", "1", "-o", out_});
-  EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find("none.txt"), std::string::npos);
-  std::filesystem::create_directory(out_);
-  r = RunCli(Args("1", out_));
-  EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find("out.txt"), std::string::npos);
-}
-
-TEST_F(CliTest, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
-  WriteFile(out_, "yesterday's titles");
-  Result r = RunCli(Args("100000", out_), 4096);
-  EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find("文件超过了允许的大小"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadFile(out_), "yesterday's titles");
-  EXPECT_EQ(dir_.List(), (std::vector<std::string>{"lib.txt", "out.txt"}));
-}
-
-TEST_F(CliTest, Utf8LibraryAndCoreWordBecomeGbk) {
-  WriteFile(lib_, "连衣裙\n红色\n蓝色\n白色\n");
-  Result r = RunCli({"-l", lib_, "-c", "连衣裙", "-n", "12", "-N", "1", "-s", "space", "-o", "-"});
-  EXPECT_EQ(r.status, 0) << r.err;
+TEST_F(CliTest, TerminalEncodingCarriesTheCoreWord) {
+  WriteFile(lib_, "连衣裙\n红色\n蓝色\n白色\n");  // UTF-8, as the terminal types
   // 41%4=1 fits at 11 bytes with both spaces; 18467%4=3 would pass 12.
-  EXPECT_EQ(r.out, Gbk("商品名称\r\n标题0:连衣裙 红色 \r\n"));
-  WriteFile(lib_, Gbk("连衣裙\n红色\n蓝色\n白色\n"));
-  EXPECT_EQ(RunCli({"-l", lib_, "-c", "连衣裙", "-n", "12", "-N", "1", "-s", "space", "-o", "-"}).out, r.out);
+  const std::string expected = Gbk("商品名称\r\n标题0:连衣裙 红色 \r\n");
+  Cli utf8({"-l", lib_, "-c", "连衣裙", "-n", "12", "-N", "1", "-s", "space", "-o", "-"});
+  EXPECT_EQ(utf8.Wait(), 0) << utf8.err;
+  EXPECT_EQ(utf8.out, expected);
+  // A GBK terminal types GBK bytes and reads GBK messages.
+  test::TempDir locales;
+  ASSERT_EQ(std::system(("localedef -i zh_CN -f GBK " + (locales / "zh_CN.GBK").string() + " 2>/dev/null").c_str()), 0)
+      << "localedef (package locales) is needed";
+  const Options gbk{"zh_CN.GBK", locales.path().string()};
+  Cli typed({"-l", lib_, "-c", Gbk("连衣裙"), "-n", "12", "-N", "1", "-s", "space", "-o", "-"}, gbk);
+  EXPECT_EQ(typed.Wait(), 0) << typed.err;
+  EXPECT_EQ(typed.out, expected);
+  Cli refused({"-l", lib_, "-c", Gbk("连衣裙"), "-n", "0", "-N", "1", "-o", "-"}, gbk);
+  EXPECT_EQ(refused.Wait(), 1);
+  EXPECT_EQ(refused.err, Gbk(msg::kLengthRequired) + "\n");
+  // A GBK library whose bytes are valid UTF-8 too (猫 / 茅 / 路 spell è / é / ·) stays GBK.
+  WriteFile(lib_, Gbk("猫\r\n茅\r\n路\r\n"));
+  Cli cat({"-l", lib_, "-c", "猫", "-n", "12", "-N", "3", "-s", "comma", "-o", "-"});
+  EXPECT_EQ(cat.Wait(), 0) << cat.err;
+  EXPECT_EQ(cat.out, Gbk("商品名称\r\n标题0:猫,路,路,茅,\r\n标题1:猫,路,茅,茅,\r\n标题2:猫,路,路,茅,\r\n"));
+  WriteFile(lib_, Gbk("连衣裙\r\n红色\r\n"));  // said to be UTF-8, which it is not
+  Cli forced({"-l", lib_, "-c", "猫", "-n", "12", "-N", "1", "--encoding", "utf-8", "-o", "-"});
+  EXPECT_EQ(forced.Wait(), 1);
+  EXPECT_NE(forced.err.find("第 1 行不是有效的 UTF-8 文本"), std::string::npos) << forced.err;
+}
+
+TEST_F(CliTest, FailedWritesAndSignalsLeaveTheOldFileAlone) {
+  const std::string old = "yesterday's only copy";
+  WriteFile(out_, old);
+  Cli full(Args("100000", out_), {"C.UTF-8", "", 64 << 10});
+  EXPECT_EQ(full.Wait(), 3);
+  EXPECT_NE(full.err.find("文件超过了允许的大小"), std::string::npos) << full.err;
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGKILL}) {
+    SCOPED_TRACE(strsignal(sig));
+    Cli run(Args("2147483647", out_));
+    // Memory does not follow the output: the same after 8 MB and after 72 MB.
+    long early = -1, late = -1;
+    for (int tries = 0; tries < 12000 && late < 0; ++tries, ::usleep(10000)) {
+      std::error_code ec;
+      for (const fs::path& p : Temps()) {
+        const auto size = fs::file_size(p, ec);
+        if (!ec && size >= (8 << 20) && early < 0) early = run.RssKb();
+        if (!ec && size >= (72 << 20)) late = run.RssKb();
+      }
+    }
+    run.Signal(sig);
+    EXPECT_EQ(run.Wait(), 128 + sig);
+    EXPECT_TRUE(early > 0 && late - early < (6 << 10)) << "resident " << early << " KB, then " << late << " KB";
+    EXPECT_EQ(Temps().size(), sig == SIGKILL ? 1u : 0u) << "only SIGKILL cannot be caught";
+    for (const fs::path& p : Temps()) fs::remove(p);
+    EXPECT_EQ(ReadFile(out_), old);
+  }
+  if (::geteuid() == 0) {  // a folder nobody may write into
+    fs::permissions(dir_.path(), fs::perms(0755));
+    fs::permissions(lib_, fs::perms(0644));
+    Cli denied(Args("1", out_), {"C.UTF-8", "", 0, true});
+    EXPECT_EQ(denied.Wait(), 3);
+    EXPECT_NE(denied.err.find("没有访问权限"), std::string::npos) << denied.err;
+  }
+  EXPECT_EQ(dir_.List(), (std::vector<std::string>{"titles.txt", "words.txt"}));
+}
+
+TEST_F(CliTest, TwoProgramsWritingOneFileLeaveOneWholeFile) {
+  auto args = [&](const std::string& seed) {
+    return std::vector<std::string>{"-l", lib_, "-c", "core", "-n", "30", "-N", "200000", "--seed", seed, "-o", out_};
+  };
+  std::string alone[2];
+  for (int i = 0; i < 2; ++i) {
+    Cli cli(args(std::to_string(i + 1)));
+    ASSERT_EQ(cli.Wait(), 0);
+    alone[i] = ReadFile(out_);
+  }
+  for (int round = 0; round < 3; ++round) {
+    Cli a(args("1")), b(args("2"));
+    EXPECT_EQ(a.Wait() + b.Wait(), 0);
+    const std::string result = ReadFile(out_);
+    EXPECT_TRUE(result == alone[0] || result == alone[1]) << "round " << round << ": a mix";
+  }
+  EXPECT_EQ(dir_.List(), (std::vector<std::string>{"titles.txt", "words.txt"}));
 }
 
 }  // namespace

@@ -2,14 +2,11 @@
 // choosers, the written file, and cancelling a long run.
 #include <wx/textctrl.h>
 
-#include "crt_rand.h"
 #include "dialog_front_end.h"
-#include "generation_run.h"
 #include "gui_test_support.h"
-#include "messages.h"
 #include "resource.h"
 #include "title_dlg.h"
-#include "word_list.h"
+#include "wordloom/messages.h"
 
 using namespace wordloom;
 
@@ -22,11 +19,8 @@ const std::string kLabel = "\xB1\xEA\xCC\xE2";
 
 class GenerateTest : public testing::Test {
  protected:
-  void SetUp() override {
-    g_strLibraryPath = tmp.Write("lib.txt", kLibrary);
-    CrtSeed(1);
-  }
-  void TearDown() override { g_strLibraryPath.clear(); }
+  // The dialog's sequence is not seeded here: it starts where a fresh program does.
+  void SetUp() override { dlg.session().ChooseLibrary(tmp.Write("lib.txt", kLibrary)); }
 
   void Fill(const char* count, const char* core, const char* length, int separator = 0) {
     for (auto [id, text] : {std::pair{IDC_TITLE_COUNT, count}, {IDC_CORE_WORD, core}, {IDC_TITLE_LENGTH, length}})
@@ -43,8 +37,8 @@ class GenerateTest : public testing::Test {
 // soon as it is there; the following update then reports the cancel.
 struct CancellingFrontEnd : ui::DialogFrontEnd {
   explicit CancellingFrontEnd(wxWindow* owner) : DialogFrontEnd(owner, std::chrono::milliseconds(0)) {}
-  bool KeepWriting(int64_t titlesWritten) override {
-    const bool go = DialogFrontEnd::KeepWriting(titlesWritten);
+  bool KeepWriting(int64_t done, int64_t total) override {
+    const bool go = DialogFrontEnd::KeepWriting(done, total);
     // Of the open windows only the progress window has a wxID_CANCEL button.
     wxWindow* cancel = wxWindow::FindWindowById(wxID_CANCEL);
     if (go && progressShown() && !pressed && cancel) pressed = Click(cancel);
@@ -64,11 +58,10 @@ TEST_F(GenerateTest, EachRefusalShowsItsMessage) {
   Fill("2", "core\xF0\x9F\x98\x80", "10");  // an emoji has no GBK form
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kCoreWordNotGbk));
   Fill("2", "core", "10");
-  g_strLibraryPath = tmp.Write("bare.txt", "core\n");
-  wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::NothingToDraw(g_strLibraryPath.string())));
-  g_strLibraryPath.clear();
+  dlg.session().ChooseLibrary(tmp.Write("bare.txt", "core\n"));
+  wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::NothingToDraw((tmp.path / "bare.txt").string())));
+  dlg.session().ChooseLibrary("");
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kNoLibraryChosen));
-  EXPECT_TRUE(g_words.empty());
 }
 
 TEST_F(GenerateTest, WholeRunWritesTheTitleFileThroughTheSaveChooser) {
@@ -79,13 +72,11 @@ TEST_F(GenerateTest, WholeRunWritesTheTitleFileThroughTheSaveChooser) {
   // rand() from seed 1: 41 % 4 = 1 "aaa", 18467 stops the first title;
   // 6334 % 4 = 2 "bbb", then the core's position is drawn again, 19169 stops.
   EXPECT_EQ(ReadBytes(tmp.path / "out.txt"), kHeader + kLabel + "0:core,aaa,\r\n" + kLabel + "1:core,bbb,\r\n");
-  EXPECT_TRUE(g_words.empty());
 }
 
 TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   Fill("1", "core", "10");
   wxTEST_DIALOG(Click(IDOK), ExpectFile());
-  EXPECT_TRUE(g_words.empty());
   EXPECT_EQ(tmp.FileCount(), 1) << "only the library";
 
   // An existing "out.txt" is replaced only after "Yes"; "No" brings the chooser back.
@@ -93,7 +84,7 @@ TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   const std::string question = "“out.txt”已存在。\n要替换它吗？";
   wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out"), ExpectMessage(question, wxID_NO), ExpectFile());
   EXPECT_EQ(ReadBytes(target), "old");
-  CrtSeed(1);
+  // Nothing was written so far, so the sequence has not moved.
   wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out"), ExpectMessage(question, wxID_YES));
   EXPECT_EQ(ReadBytes(target), kHeader + kLabel + "0:core,aaa,\r\n");
 }
@@ -101,20 +92,19 @@ TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
 TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
   const auto first = tmp.Write("first.txt", kLibrary);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile(first));
-  EXPECT_EQ(g_strLibraryPath, first);
+  EXPECT_EQ(dlg.session().libraryPath(), first);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile());
-  EXPECT_EQ(g_strLibraryPath, first);
+  EXPECT_EQ(dlg.session().libraryPath(), first);
 }
 
 TEST_F(GenerateTest, CancelledLongRunLeavesTheOldFileAndNoOther) {
   const auto target = tmp.Write("out.txt", "old titles");
   CancellingFrontEnd frontEnd(&dlg);
-  const RunInputs inputs{"400000", "core", "20", 0};  // about 8 MB of titles: several flushes
-  RunOutcome outcome;
-  wxTEST_DIALOG(outcome = RunGeneration(inputs, frontEnd), ExpectFile(target));
+  const RunInputs inputs{"400000", "core", "20", 0};  // about 8 MB of titles: several buffers
+  Outcome outcome;
+  wxTEST_DIALOG(outcome = dlg.session().Run(inputs, frontEnd), ExpectFile(target));
   EXPECT_TRUE(frontEnd.pressed);
-  EXPECT_EQ(outcome, RunOutcome::kWriteCancelled);
+  EXPECT_EQ(outcome, Outcome::kWriteCancelled);
   EXPECT_TRUE(ReadBytes(target) == "old titles") << "the old file was replaced";
   EXPECT_EQ(tmp.FileCount(), 2) << "the library and the old file, no temporary one";
-  EXPECT_TRUE(g_words.empty());
 }

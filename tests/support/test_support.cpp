@@ -16,7 +16,7 @@ std::string Gbk(const std::string& utf8) {
   char* ip = in.data();
   char* op = out.data();
   size_t il = in.size(), ol = out.size();
-  size_t rc = iconv(cd, &ip, &il, &op, &ol);
+  const size_t rc = iconv(cd, &ip, &il, &op, &ol);
   iconv_close(cd);
   if (rc == static_cast<size_t>(-1)) throw std::runtime_error("no GBK form: " + utf8);
   out.resize(out.size() - ol);
@@ -42,8 +42,7 @@ std::vector<std::string> TempDir::List() const {
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f << bytes;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

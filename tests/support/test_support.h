@@ -4,22 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "generation_run.h"
+#include "wordloom/session.h"
 
 namespace wordloom::test {
 
 // GBK bytes of UTF-8 text, through the system's iconv rather than our codec.
 std::string Gbk(const std::string& utf8);
 
-// A fresh folder removed with everything in it when the object goes.
+// A fresh folder, removed with everything in it when the object goes.
 class TempDir {
  public:
   TempDir();
   ~TempDir();
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
   const std::filesystem::path& path() const { return path_; }
-  // Names of everything in the folder, sorted.
-  std::vector<std::string> List() const;
+  std::vector<std::string> List() const;  // names of what is in it, sorted
 
  private:
   std::filesystem::path path_;
@@ -28,17 +27,24 @@ class TempDir {
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
-// A front end that remembers what the run asked of it.
-class RecordingFrontEnd : public RunFrontEnd {
+// A front end that remembers what the run asked of it; `cancelAt` answers
+// the KeepWriting call of that number (from 0) with false.
+class RecordingFrontEnd : public FrontEnd {
  public:
-  std::optional<std::filesystem::path> savePath;  // what the save step answers
+  std::optional<std::filesystem::path> savePath;
   std::vector<std::string> messages;
+  std::vector<std::pair<int64_t, int64_t>> progress;
   int saveRequests = 0;
+  int cancelAt = -1;
 
   void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
   std::optional<std::filesystem::path> ChooseSavePath() override {
     ++saveRequests;
     return savePath;
+  }
+  bool KeepWriting(int64_t done, int64_t total) override {
+    progress.emplace_back(done, total);
+    return static_cast<int>(progress.size()) - 1 != cancelAt;
   }
 };
 

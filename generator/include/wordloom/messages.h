@@ -1,0 +1,22 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Everything a generate command tells the user, as UTF-8. Front ends convert
+// to whatever their surface needs (terminal encoding, wxString).
+namespace wordloom::msg {
+
+inline const char kCoreWordRequired[] = "标题中心词为必填项，请填写！！！";
+inline const char kLengthRequired[] = "单条标题长度为必填项，请填写！！！";
+inline const char kCountRequired[] = "生成标题数量必填项，请填写！！！";
+inline const char kNoLibraryChosen[] = "请先点击“打开词库”选择词库文件！！！";
+inline const char kCoreWordNotGbk[] = "标题中心词含有无法用 GBK 编码表示的字符，请修改后重试！！！";
+inline const char kOutOfMemory[] = "内存不足，无法完成本次生成。原有文件未被改动。";
+
+std::string LibraryUnreadable(const std::string& path, const std::string& reason);
+std::string LibraryNotGbk(const std::string& path, size_t line);
+std::string LibraryNotUtf(const std::string& path, size_t line, const char* encoding);
+std::string NothingToDraw(const std::string& path);
+std::string TitleFileUnwritable(const std::string& path, const std::string& reason);
+
+}  // namespace wordloom::msg

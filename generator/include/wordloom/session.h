@@ -1,0 +1,89 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// The generate command, as the front ends (the dialog, the command line)
+// see it.
+namespace wordloom {
+
+class Env;
+
+// The four inputs as the user gave them.
+struct RunInputs {
+  std::string countText;
+  std::string coreWord;  // GBK bytes, as typed
+  std::string lengthText;
+  int separatorIndex = -1;  // the separator list's position, -1 for none
+};
+
+// What the library file is in. kAuto reads a byte-order mark, and tells
+// UTF-8 Chinese from GBK without one.
+enum class LibraryEncoding { kAuto, kGbk, kUtf8, kUtf16 };
+
+// What a front end supplies to a run: its messages, the save step, and the
+// chance to show progress or cancel.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  virtual void ShowMessage(const std::string& utf8) = 0;
+  // The path to write ("-" is standard output), or nothing when the user cancelled.
+  virtual std::optional<std::filesystem::path> ChooseSavePath() = 0;
+  // Called now and then while titles are written, with the titles made so
+  // far and those asked for; false cancels the write.
+  virtual bool KeepWriting(int64_t done, int64_t total) {
+    (void)done, (void)total;
+    return true;
+  }
+};
+
+enum class Outcome {
+  kWritten,
+  kInputRefused,   // one of the three checks, or a library with nothing to draw
+  kLibraryError,   // the library could not be read
+  kEncodingError,  // the library's text could not be brought to GBK
+  kSaveCancelled,
+  kWriteCancelled,
+  kWriteError,
+  kOutOfMemory,
+};
+
+// What lasts from one generate command to the next: the chosen library and
+// the random sequence, which runs on across runs. The front end owns it.
+class Session {
+ public:
+  Session();
+  // Files through `env` instead of the platform's own.
+  explicit Session(Env& env);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // g_strLibraryPath: empty until the user chooses a library.
+  const std::filesystem::path& libraryPath() const { return libraryPath_; }
+  void ChooseLibrary(std::filesystem::path path, LibraryEncoding encoding = LibraryEncoding::kAuto) {
+    libraryPath_ = std::move(path);
+    encoding_ = encoding;
+  }
+  // Starts the random sequence at another state (a fresh session is at 1).
+  void Seed(uint32_t state) { randomState_ = state; }
+  uint32_t randomState() const { return randomState_; }
+
+  // The generate command: checks the inputs, reads the library, asks for
+  // the save path and writes the title file.
+  Outcome Run(const RunInputs& inputs, FrontEnd& frontEnd);
+
+ private:
+  Outcome Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd);
+
+  Env& env_;
+  std::filesystem::path libraryPath_;
+  LibraryEncoding encoding_ = LibraryEncoding::kAuto;
+  uint32_t randomState_ = 1;
+};
+
+// A file-size limit must turn into a failed write, not kill the process
+// with a temporary file left behind; front ends call this once at start.
+void IgnoreFileSizeSignal();
+
+}  // namespace wordloom

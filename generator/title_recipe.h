@@ -1,0 +1,30 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "word_list.h"
+
+namespace wordloom {
+
+// The separator list's positions: 0 comma, 1 space, anything else (also -1,
+// nothing selected) no separator. Returns the byte, or '\0' for none.
+char SeparatorFromIndex(int separatorIndex);
+
+// What stays the same for every title of a run.
+struct TitleRecipe {
+  TitleRecipe(const WordList& words, std::string_view coreWord, int32_t maxLength, char separator);
+
+  const WordList& words;
+  size_t coreIndex;      // the core's position, or words.size() when absent
+  std::string coreText;  // what every title begins with, as written (LF as CR LF), then Bytes::kSlack zeros
+  size_t coreTextSize;
+  int64_t coreLength;    // its length as the user typed it
+  int64_t maxLength;
+  char separator;        // '\0' for none
+  bool draws;            // a title draws at all
+  bool hasDrawable;      // at least one position other than the core's
+};
+
+}  // namespace wordloom

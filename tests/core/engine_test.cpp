@@ -1,0 +1,94 @@
+// The title file's fast paths (a table from each generator value to its
+// entry, titles written straight into the buffer, buffers handed on) against
+// the plain form of the same rule, BuildTitle, across the boundaries where
+// they change: entry counts near powers of two and 32768, the separators,
+// buffer ends, titles longer than a buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "memory_env.h"
+#include "test_support.h"
+#include "title_rule.h"
+
+namespace wordloom {
+namespace {
+
+struct Shape {
+  std::string name, library, core;
+  int32_t maxLength, count;
+  int separator;
+  uint32_t seed = 7;
+};
+
+// Entries of varied length, each telling its position, and "core" halfway.
+std::string Numbered(size_t n, size_t spread = 13) {
+  std::string text;
+  for (size_t i = 0; i < n; ++i)
+    text += (i == n / 2 ? std::string("core") : "w" + std::to_string(i) + std::string(i % spread, 'x')) + "\n";
+  return text;
+}
+
+std::string Expected(const Shape& s) {
+  Bytes bytes(s.library.size());
+  std::copy(s.library.begin(), s.library.end(), bytes.data());
+  const WordList words(std::move(bytes));
+  const TitleRecipe recipe(words, s.core, s.maxLength, SeparatorFromIndex(s.separator));
+  CrtRandom random(s.seed);
+  std::string file = test::Gbk("商品名称") + "\r\n";
+  for (int32_t i = 0; i < s.count; ++i) file += test::Gbk("标题" + std::to_string(i) + ":") + BuildTitle(recipe, random);
+  return file;
+}
+
+class FastPaths : public testing::TestWithParam<Shape> {};
+
+TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
+  const Shape& s = GetParam();
+  test::MemoryEnv env;
+  env.Put("words.txt", s.library);
+  Session session(env);
+  session.ChooseLibrary("words.txt", LibraryEncoding::kGbk);
+  session.Seed(s.seed);
+  test::RecordingFrontEnd front;
+  front.savePath = "titles.txt";
+  ASSERT_EQ(session.Run({std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, front),
+            Outcome::kWritten);
+  const std::string& got = env.nodes["titles.txt"].bytes;
+  const std::string want = Expected(s);
+  const size_t same = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
+  EXPECT_TRUE(got == want) << got.size() << " bytes for " << want.size() << ", the same up to " << same;
+}
+
+std::vector<Shape> Shapes() {
+  std::vector<Shape> all;
+  const char* const separators[] = {"Comma", "Space", "None"};
+  for (size_t n : {1, 2, 3, 255, 256, 257, 32767, 32768, 32769, 65536, 100000})
+    for (int sep = 0; sep < 3; ++sep)
+      all.push_back({std::to_string(n) + "Entries" + separators[sep], Numbered(n), n == 1 ? "absent" : "core", 60,
+                     n > 32768 ? 3000 : 20000, sep});
+  const std::string huge = "core\n" + std::string(1048576 + 17, 'a') + "\n" + std::string(1048576, 'b') + "\ncc\n\n";
+  all.push_back({"TitlesLongerThanABuffer", huge, "core", 5 << 20, 4, 0});
+  all.push_back({"TitlesJustOverHalfABuffer", Numbered(40000, 29), "w7", 524288, 5, 0});
+  all.push_back({"TitlesJustUnderHalfABuffer", Numbered(40000, 29), "w7", 524000, 5, 2});
+  all.push_back({"LongCoreWithLineEnd", Numbered(300), std::string(40, 'L') + "\n" + std::string(40, 'L'), 120, 3000, 0});
+  all.push_back({"CoreReachingTheLimit", Numbered(300), std::string(80, 'L'), 60, 3000, 1});
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Writer, FastPaths, testing::ValuesIn(Shapes()),
+                         [](const testing::TestParamInfo<Shape>& info) { return info.param.name; });
+
+TEST(PositionDraw, RemainderMatchesDivisionNearPowersOfTwo) {
+  std::vector<uint64_t> counts = {3, 5, 7, 100, 5000, 100000, 1000003, 4294967295u};
+  for (int bit = 1; bit < 32; ++bit)
+    for (int d : {-1, 0, 1}) counts.push_back((uint64_t{1} << bit) + d);
+  for (uint64_t n : counts) {
+    const PositionDraw draw(static_cast<size_t>(n));
+    std::vector<uint32_t> rs = {0, 1, 32767, 32768, (1u << 30) - 1, (1u << 30) - 2};
+    for (uint64_t r = n - 1; r < 64 * n && r + 2 < (1u << 30); r += n) rs.insert(rs.end(), {uint32_t(r), uint32_t(r + 1)});
+    for (uint32_t r : rs) ASSERT_EQ(draw.Reduce(r), r % n) << "r=" << r << " n=" << n;
+  }
+}
+
+}  // namespace
+}  // namespace wordloom

@@ -1,0 +1,123 @@
+// Titles worked out by hand from the runtime's sequence of a fresh process
+// (seed 1: 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464,
+// 5705, ...), each written by the real session into a title file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "crt_atoi.h"
+#include "crt_random.h"
+#include "memory_env.h"
+#include "test_support.h"
+
+namespace wordloom {
+namespace {
+
+using test::Gbk;
+
+std::string Numbered(size_t n) {
+  std::string text;
+  char line[16];
+  for (size_t i = 0; i < n; ++i) text += (std::snprintf(line, sizeof line, "e%05zu\n", i), line);
+  return text;
+}
+
+struct Worked {
+  const char* name;
+  std::string library, core, length, count;
+  int separator;  // the list's position: 0 comma, 1 space, else none
+  std::vector<std::string> titles;
+  int drawsTaken = -1;  // values taken from the sequence, where the titles do not show it
+};
+
+// The whole file: header, then "标题<i>:" and the title on CR LF lines.
+std::string FileOf(const std::vector<std::string>& titles) {
+  std::string file = Gbk("商品名称") + "\r\n";
+  for (size_t i = 0; i < titles.size(); ++i) file += Gbk("标题" + std::to_string(i) + ":") + titles[i] + "\r\n";
+  return file;
+}
+
+class WorkedTitles : public testing::TestWithParam<Worked> {};
+
+TEST_P(WorkedTitles, AreWhatTheFileHolds) {
+  const Worked& w = GetParam();
+  test::MemoryEnv env;
+  env.Put("words.txt", w.library);
+  Session session(env);  // not seeded: a fresh session starts where a fresh process does
+  session.ChooseLibrary("words.txt");
+  test::RecordingFrontEnd front;
+  front.savePath = "titles.txt";
+  ASSERT_EQ(session.Run({w.count, w.core, w.length, w.separator}, front), Outcome::kWritten) << front.messages[0];
+  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf(w.titles));
+  if (w.drawsTaken >= 0) {
+    CrtRandom expected;
+    for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
+    EXPECT_EQ(session.randomState(), expected.state());
+  }
+}
+
+const std::string kAbc = "core\naaa\nbbb\nccc\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, WorkedTitles,
+    testing::Values(
+        // 41%4=1 fits at 9 bytes with both commas; 18467%4=3 would reach 10. Then 6334%4=2;
+        // 26500%4=0 is the core's own and is drawn again.
+        Worked{"StopsAtTheFirstDrawThatWouldReachTheLimit", kAbc, "core", "10", "3", 0,
+               {"core,aaa,", "core,bbb,", "core,bbb,"}},
+        Worked{"WithoutSeparatorAnEntryThatReachesTheLimitExactlyIsLeftOut", kAbc, "core", "10", "1", 2, {"coreaaa"}},
+        Worked{"SpaceSeparatorFillsTheLimitExactly", kAbc, "core", "9", "1", 1, {"core aaa "}},
+        // 4, 5, 9, 10 ... 29, 30 bytes: five entries, six commas; the failing draw is 29358.
+        Worked{"ChineseCharactersCountTwoBytesAndSeparatorsCount", Gbk("核心\n红色\n蓝色\n白色\n"), Gbk("核心"), "30",
+               "1", 0, {Gbk("核心,红色,白色,蓝色,红色,蓝色,")}, 8},
+        Worked{"CoreThatAloneReachesTheLimitStillTakesItsDraw", "core\nab\n", "core", "1", "2", 0, {"core,", "core,"}, 2},
+        Worked{"TitleThatCanNeverGrowTakesNoDraw", "core\n\n\n", "core", "10", "2", 2, {"core", "core"}, 0},
+        // 41 and 18467 draw the empty entry; then the core five times, 5705 the empty one again.
+        Worked{"EmptyEntriesLeaveSeparatorsSideBySide", "core\n\n", "core", "8", "1", 0, {"core,,,,"}},
+        Worked{"DuplicateOfTheCoreCanBeDrawn", "core\ncore\n", "core", "12", "1", 0, {"core,core,"}},
+        // 41%2=1, 18467%2=1, 6334%2=0: position 0 is drawable; 26500 stops it.
+        Worked{"MissingCoreStartsTheTitleAndExcludesNothing", "aa\nbb\n", "zz", "12", "1", 0, {"zz,bb,bb,aa,"}},
+        Worked{"LineFeedInTheCoreIsWrittenAsCrLfButCountsOnce", "xx\nyy\n", "a\nb", "6", "1", -1, {"a\r\nbyy"}},
+        Worked{"UpTo32768EntriesOneValueIsOneDraw", Numbered(32768), "C", "13", "1", 2, {"Ce00041"}, 2},
+        // (41 << 15 | 18467) = 1361955 is the draw.
+        Worked{"Past32768EntriesTwoValuesMakeOneDraw", Numbered(32769), "C", "13", "1", 2, {"Ce18426"}, 4},
+        Worked{"TwoValuesReachEveryEntryOf65536", Numbered(65536), "C", "13", "1", 2, {"Ce51235"}, 4},
+        // GBK libraries whose bytes are valid UTF-8 too: 猫 / 茅 / 路 and 女装 / 童装 / 皮鞋.
+        Worked{"GbkThatReadsAsUtf8TooStaysGbk", "\xC3\xA8\r\n\xC3\xA9\r\n\xC2\xB7\r\n", Gbk("猫"), "12", "3", 0,
+               {Gbk("猫,路,路,茅,"), Gbk("猫,路,茅,茅,"), Gbk("猫,路,路,茅,")}},
+        Worked{"GbkClothesStayGbk", Gbk("女装\r\n童装\r\n皮鞋\r\n"), Gbk("女装"), "14", "2", 1, {Gbk("女装 皮鞋 "), Gbk("女装 童装 ")}},
+        Worked{"NegativeCountWritesTheHeaderAlone", kAbc, "core", "10", "-3", 0, {}, 0},
+        Worked{"FieldsAreReadLikeAtoi", kAbc, "core", " +10px", "2 titles", 0, {"core,aaa,", "core,bbb,"}}),
+    [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
+
+TEST(WorkedTitles, SequenceRunsOnFromOneRunToTheNext) {
+  test::MemoryEnv env;
+  env.Put("words.txt", kAbc);
+  Session session(env);
+  session.ChooseLibrary("words.txt");
+  test::RecordingFrontEnd front;
+  front.savePath = "titles.txt";
+  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
+  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
+  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,bbb,"}));
+  session.Seed(0);  // 38, 7719: another start, other titles
+  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
+  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,bbb,"}));
+  session.Seed(12345);
+  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
+  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,ccc,"}));  // 7584 and 19164 land on the core
+}
+
+TEST(CrtAtoi, ReadsLikeTheCRuntimeAndSaturates) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"60", 60},          {"  \t\n-12abc", -12},   {"+7", 7},
+      {"007", 7},          {"", 0},                 {"abc", 0},
+      {"- 5", 0},          {"12 34", 12},           {"\xEF\xBC\x91", 0},  // a full-width digit is not one
+      {"2147483647", INT32_MAX},  {"2147483648", INT32_MAX}, {"99999999999999999999", INT32_MAX},
+      {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN}, {"-99999999999999999999x", INT32_MIN},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(CrtAtoi(text), value) << '"' << text << '"';
+}
+
+}  // namespace
+}  // namespace wordloom

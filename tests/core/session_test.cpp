@@ -1,0 +1,190 @@
+// One generate command through the session, its files in memory: the order
+// of the checks, what each failure says and leaves on disk, and the random
+// sequence, which only a written title file moves on.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "memory_env.h"
+#include "test_support.h"
+#include "wordloom/messages.h"
+
+namespace wordloom {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kHeader = test::Gbk("商品名称") + "\r\n";
+const std::string kOld = "yesterday's only copy";
+
+struct Fixture {
+  test::MemoryEnv env;
+  Session session{env};
+  test::RecordingFrontEnd front;
+  Fixture() {
+    env.nodes["d"].kind = Env::Kind::kFolder;
+    env.Put("d/words.txt", "core\r\naaa\r\nbbb\r\nccc\r\n");
+    env.Put("d/titles.txt", kOld);
+    session.ChooseLibrary("d/words.txt");
+    front.savePath = "d/titles.txt";
+  }
+  Outcome Run(const std::string& count = "3") { return session.Run({count, "core", "10", 0}, front); }
+};
+
+TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
+  const char* cases[][4] = {
+      {"", "", "", msg::kCoreWordRequired},       {"", "core", "0", msg::kLengthRequired},
+      {"", "core", "-5", msg::kLengthRequired},   {"5", "core", "abc", msg::kLengthRequired},
+      {"", "core", "10", msg::kCountRequired},    {"-0", "core", "10", msg::kCountRequired},
+  };
+  for (const auto& c : cases) {
+    Fixture f;
+    f.session.ChooseLibrary("");  // the library comes later: no word about it yet
+    EXPECT_EQ(f.session.Run({c[0], c[1], c[2], 0}, f.front), Outcome::kInputRefused);
+    EXPECT_EQ(f.front.messages, std::vector<std::string>{c[3]}) << c[0] << "|" << c[1] << "|" << c[2];
+    EXPECT_EQ(f.front.saveRequests, 0);
+  }
+}
+
+TEST(Session, LibraryThatCannotBeUsedIsNamedBeforeTheSaveStep) {
+  struct Case {
+    std::function<void(test::MemoryEnv&)> setUp;
+    Outcome outcome;
+    std::string message;
+  };
+  const Case cases[] = {
+      {[](auto& e) { e.nodes.erase("d/words.txt"); }, Outcome::kLibraryError, msg::LibraryUnreadable("d/words.txt", "文件或文件夹不存在")},
+      {[](auto& e) { e.nodes["d/words.txt"].kind = Env::Kind::kFolder; }, Outcome::kLibraryError,
+       msg::LibraryUnreadable("d/words.txt", "这是一个文件夹")},
+      {[](auto& e) { e.nodes["d/words.txt"].kind = Env::Kind::kOther; }, Outcome::kLibraryError,
+       msg::LibraryUnreadable("d/words.txt", "这不是普通文件")},
+      {[](auto& e) { e.failNext["read"] = Status::Of(Status::kDeviceError); }, Outcome::kLibraryError,
+       msg::LibraryUnreadable("d/words.txt", "读写设备出错")},
+      {[](auto& e) { e.failNext["read"] = Status::Of(Status::kOther, 5); }, Outcome::kLibraryError,
+       msg::LibraryUnreadable("d/words.txt", "系统错误 5：Input/output error")},
+      {[](auto& e) { e.Put("d/words.txt", "\xFF\xFE" "a\0\n\0\x3D\xD8\0\xDE"s); }, Outcome::kEncodingError,
+       msg::LibraryNotGbk("d/words.txt", 2)},
+      {[](auto& e) { e.Put("d/words.txt", ""); }, Outcome::kInputRefused, msg::NothingToDraw("d/words.txt")},
+      {[](auto& e) { e.Put("d/words.txt", "core\r\n"); }, Outcome::kInputRefused, msg::NothingToDraw("d/words.txt")},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    c.setUp(f.env);
+    EXPECT_EQ(f.Run(), c.outcome) << c.message;
+    EXPECT_EQ(f.front.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(f.front.saveRequests, 0);
+  }
+  Fixture f;
+  f.session.ChooseLibrary("");
+  EXPECT_EQ(f.Run(), Outcome::kLibraryError);
+  EXPECT_EQ(f.front.messages, std::vector<std::string>{msg::kNoLibraryChosen});
+}
+
+// Faults while the title file is written: what the user reads, and what is
+// left (the old file as it was, no temporary file).
+struct WriteFault {
+  std::string name;
+  std::function<void(Fixture&)> setUp;
+  Outcome outcome;
+  std::string reason;  // what the message gives as the reason; empty: no message
+  std::string target = "d/titles.txt";
+};
+
+class Writing : public testing::TestWithParam<WriteFault> {};
+
+TEST_P(Writing, FailsWithoutTouchingTheOldFile) {
+  const WriteFault& c = GetParam();
+  Fixture f;
+  f.front.savePath = c.target;
+  c.setUp(f);
+  const std::vector<std::string> before = f.env.Files();
+  EXPECT_EQ(f.Run("100000"), c.outcome);
+  const std::string message = c.outcome == Outcome::kOutOfMemory ? msg::kOutOfMemory
+                              : c.reason.empty()                 ? ""
+                                                                 : msg::TitleFileUnwritable(c.target, c.reason);
+  EXPECT_EQ(f.front.messages, message.empty() ? std::vector<std::string>() : std::vector<std::string>{message});
+  EXPECT_EQ(f.env.Files(), before);
+  EXPECT_EQ(f.session.randomState(), 1u) << "a run that writes nothing leaves the sequence alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, Writing,
+    testing::Values(
+        WriteFault{"Cancelled", [](Fixture& f) { f.front.cancelAt = 0; }, Outcome::kWriteCancelled, ""},
+        WriteFault{"TargetIsAFolder", [](Fixture& f) { f.env.nodes["d/titles.txt"] = {Env::Kind::kFolder}; },
+                   Outcome::kWriteError, "这是一个文件夹"},
+        WriteFault{"TargetIsReadOnly", [](Fixture& f) { f.env.nodes["d/titles.txt"].mode = 0444; }, Outcome::kWriteError,
+                   "文件是只读的"},
+        WriteFault{"FolderMissing", [](Fixture&) {}, Outcome::kWriteError, "文件或文件夹不存在", "e/titles.txt"},
+        WriteFault{"FolderRefusesNewFiles", [](Fixture& f) { f.env.failNext["create"] = Status::Of(Status::kNoAccess); },
+                   Outcome::kWriteError, "没有访问权限"},
+        WriteFault{"ModeCannotBeSet", [](Fixture& f) { f.env.failNext["setmode"] = Status::Of(Status::kNoAccess); },
+                   Outcome::kWriteError, "没有访问权限"},
+        WriteFault{"DiskFullMidway", [](Fixture& f) { f.env.spaceLeft = 1500000; }, Outcome::kWriteError, "磁盘空间不足"},
+        WriteFault{"WriteFails", [](Fixture& f) { f.env.failNext["write"] = Status::Of(Status::kDeviceError); },
+                   Outcome::kWriteError, "读写设备出错"},
+        WriteFault{"SyncFails", [](Fixture& f) { f.env.failNext["sync"] = Status::Of(Status::kQuotaFull); },
+                   Outcome::kWriteError, "磁盘配额已用完"},
+        WriteFault{"CloseFails", [](Fixture& f) { f.env.failNext["close"] = Status::Of(Status::kNoSpace); },
+                   Outcome::kWriteError, "磁盘空间不足"},
+        WriteFault{"RenameFails", [](Fixture& f) { f.env.failNext["rename"] = Status::Of(Status::kInUse); },
+                   Outcome::kWriteError, "文件正被其他程序使用"},
+        WriteFault{"MemoryRunsOut", [](Fixture& f) { f.env.writeThrowsBadAlloc = true; }, Outcome::kOutOfMemory, ""}),
+    [](const testing::TestParamInfo<WriteFault>& info) { return info.param.name; });
+
+TEST(Session, ReplacesAnExistingFileOnlyOnceItIsOnTheDisk) {
+  Fixture f;
+  f.env.nodes["d/titles.txt"].mode = 0640;
+  ASSERT_EQ(f.Run(), Outcome::kWritten);
+  EXPECT_EQ(f.env.nodes["d/titles.txt"].mode, 0640u);
+  EXPECT_EQ(f.env.calls, (std::vector<std::string>{"sync d/.titles.txt.wordloom-1",
+                                                   "rename d/.titles.txt.wordloom-1>d/titles.txt", "syncfolder d"}));
+  // A new file takes what the umask leaves, and needs no sync: there was nothing to lose.
+  f.env.nodes.erase("d/titles.txt");
+  f.env.umask = 027;
+  f.env.calls.clear();
+  ASSERT_EQ(f.Run(), Outcome::kWritten);
+  EXPECT_EQ(f.env.nodes["d/titles.txt"].mode, 0640u);
+  EXPECT_EQ(f.env.calls, std::vector<std::string>{"rename d/.titles.txt.wordloom-2>d/titles.txt"});
+}
+
+TEST(Session, LinksStayLinksAndOtherFilesAreWrittenAsTheyAre) {
+  Fixture f;
+  f.env.nodes["d/link"] = {Env::Kind::kRegular, "", 0644, "titles.txt"};  // relative to its folder
+  f.env.nodes["d/dangling"] = {Env::Kind::kRegular, "", 0644, "new.txt"};
+  f.env.nodes["d/pipe"] = {Env::Kind::kOther};
+  for (const char* target : {"d/link", "d/dangling", "d/pipe", "-"}) {
+    f.front.savePath = target;
+    ASSERT_EQ(f.Run("1"), Outcome::kWritten) << target;
+  }
+  const std::string titles = kHeader + test::Gbk("标题0:");
+  EXPECT_EQ(f.env.nodes["d/titles.txt"].bytes, titles + "core,aaa,\r\n");
+  EXPECT_EQ(f.env.nodes["d/new.txt"].bytes, titles + "core,bbb,\r\n");
+  EXPECT_EQ(f.env.nodes["d/pipe"].bytes, titles + "core,bbb,\r\n");
+  EXPECT_EQ(f.env.nodes["<stdout>"].bytes, titles + "core,bbb,\r\n");
+  EXPECT_EQ(f.env.nodes["d/link"].linkTo, "titles.txt");
+  EXPECT_EQ(f.env.nodes["d/dangling"].linkTo, "new.txt");
+}
+
+TEST(Session, ReportsProgressBeforeEachBufferGoesOut) {
+  Fixture f;
+  ASSERT_EQ(f.Run("200000"), Outcome::kWritten);  // about 4 MB of titles
+  ASSERT_GE(f.front.progress.size(), 4u);
+  for (size_t i = 1; i < f.front.progress.size(); ++i) EXPECT_LT(f.front.progress[i - 1].first, f.front.progress[i].first);
+  EXPECT_EQ(f.front.progress.back(), std::make_pair(int64_t{200000}, int64_t{200000}));
+  EXPECT_EQ(f.front.progress.front().second, 200000);
+  // Cancelled at the second buffer: nothing more is written, and no file.
+  Fixture g;
+  g.front.cancelAt = 1;
+  EXPECT_EQ(g.Run("100000"), Outcome::kWriteCancelled);
+  EXPECT_EQ(g.front.progress.size(), 2u);
+  EXPECT_EQ(g.env.nodes["d/titles.txt"].bytes, kOld);
+  // A negative count asks once, about no titles at all.
+  Fixture h;
+  ASSERT_EQ(h.Run("-1"), Outcome::kWritten);
+  EXPECT_EQ(h.front.progress, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
+  EXPECT_EQ(h.env.nodes["d/titles.txt"].bytes, kHeader);
+}
+
+}  // namespace
+}  // namespace wordloom

@@ -1,0 +1,57 @@
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "env.h"
+
+namespace wordloom::test {
+
+// Files in memory, for running the generate command in the test process,
+// with any call made to fail. Paths are plain strings; "d/x" lives in "d".
+class MemoryEnv : public Env {
+ public:
+  struct Node {
+    Kind kind = Kind::kRegular;
+    std::string bytes;
+    uint32_t mode = 0644;
+    std::string linkTo;  // a symbolic link when not empty, relative to its folder
+  };
+  std::map<std::string, Node> nodes;
+  // The next call of this name ("read", "create", "open", "write", "sync",
+  // "close", "rename", "setmode") fails with this status.
+  std::map<std::string, Status> failNext;
+  size_t spaceLeft = SIZE_MAX;      // bytes writes may add before the disk is full
+  bool writeThrowsBadAlloc = false;  // out of memory in the middle of the run
+  uint32_t umask = 022;
+  std::vector<std::string> calls;    // "sync T", "rename T>F", "syncfolder D", "remove T" ...
+
+  void Put(const std::string& path, const std::string& bytes, uint32_t mode = 0644);
+  // Everything but folders, as "path=bytes", sorted: what a test expects left.
+  std::vector<std::string> Files() const;
+
+  Status ReadFile(const std::filesystem::path& path, Bytes& out) override;
+  Status Inspect(const std::filesystem::path& path, PathInfo& info) override;
+  bool ReadLink(const std::filesystem::path& path, std::filesystem::path& target) override;
+  Status CreateTemp(const std::filesystem::path& target, std::filesystem::path& temp, Handle& handle) override;
+  Status OpenForWriting(const std::filesystem::path& path, Handle& handle) override;
+  Status StandardOutput(Handle& handle) override;
+  Status Write(Handle handle, const char* data, size_t size) override;
+  Status SetMode(Handle handle, uint32_t mode) override;
+  uint32_t NewFileMode() override { return 0666 & ~umask; }
+  Status Sync(Handle handle) override;
+  Status Close(Handle handle) override;
+  Status Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Status SyncFolder(const std::filesystem::path& folder) override;
+  Status Remove(const std::filesystem::path& path) override;
+  std::string Display(const std::filesystem::path& path) override { return path.string(); }
+
+ private:
+  bool Fails(const char* call, Status& status);
+  Node* Resolve(std::string path);
+  std::map<Handle, std::string> open_;
+  Handle nextHandle_ = 10;
+  int tempCount_ = 0;
+};
+
+}  // namespace wordloom::test
