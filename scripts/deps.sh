@@ -9,6 +9,7 @@ PACKAGES=(
   libcli11-dev libgtest-dev
   libwxgtk3.2-dev fonts-arphic-uming
   xvfb xauth x11-utils xdotool imagemagick
+  python3-jieba locales
 )
 # Optional extra groups, e.g. `deps.sh fuzz windows`.
 for group in "$@"; do

@@ -21,11 +21,8 @@ cmake -S . -B "$BUILD_DIR" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWi
   -DCMAKE_CXX_FLAGS="$flags" -DWORDLOOM_BUILD_GUI=OFF -DWORDLOOM_BUILD_TESTS=OFF -DWORDLOOM_BUILD_FUZZ=ON >/dev/null
 cmake --build "$BUILD_DIR" -j2 --target "${TARGETS[@]/#/fuzz_}"
 
-# In memory where there is /dev/shm: fuzz_titles writes files for every input.
-scratch=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-export TMPDIR=$scratch/tmp
-mkdir -p "$TMPDIR"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 for t in "${TARGETS[@]}"; do
