@@ -12,6 +12,7 @@
 #include "generation_run.h"
 #include "messages.h"
 #include "terminal_text.h"
+#include "wordloom_version.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
   app.footer(kExitHelp);
-  app.set_version_flag("--version", "wordloom-cli 1.0.0.1");
+  app.set_version_flag("--version", "wordloom-cli " WORDLOOM_VERSION);
   std::string library, core, length, count, output, separator = "none";
   uint32_t seed = 1;
   app.add_option("-l,--library", library, "word library: one entry per line, GBK, UTF-8 or UTF-16")->required();
