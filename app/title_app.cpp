@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "desktop_language.h"
 #include "file_access.h"
 #include "title_dlg.h"
 
@@ -21,6 +22,7 @@ bool CTitleApp::Initialize(int& argc, wxChar** argv) {
 
 bool CTitleApp::OnInit() {
   // The command line is deliberately not parsed (wxApp::OnInit would).
+  wordloom::ui::UseDesktopLanguage();
   CTitleDlg dlg;
   SetTopWindow(&dlg);
   dlg.ShowModal();
