@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-#include "wordloom/session.h"
+#include "desktop_language.h"
 #include "title_dlg.h"
+#include "wordloom/session.h"
 
 const char kNoDisplayMessage[] =
     "wordloom: 无法打开窗口：没有可用的图形显示（DISPLAY 未设置或无法连接）。\n"
@@ -21,6 +22,7 @@ bool CTitleApp::Initialize(int& argc, wxChar** argv) {
 
 bool CTitleApp::OnInit() {
   // The command line is deliberately not parsed (wxApp::OnInit would).
+  wordloom::ui::UseDesktopLanguage();
   CTitleDlg dlg;
   SetTopWindow(&dlg);
   dlg.ShowModal();

@@ -10,6 +10,7 @@
 #include "terminal_text.h"
 #include "wordloom/messages.h"
 #include "wordloom/session.h"
+#include "wordloom_version.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
   app.footer(kExitHelp);
-  app.set_version_flag("--version", "wordloom-cli 1.0.0.1");
+  app.set_version_flag("--version", "wordloom-cli " WORDLOOM_VERSION);
   std::string library, core, length, count, output, separator = "none", encoding = "auto";
   uint32_t seed = 1;
   app.add_option("-l,--library", library, "word library: one entry per line, GBK, UTF-8 or UTF-16")->required();

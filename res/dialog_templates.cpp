@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "wordloom_version.h"
+
 namespace wordloom::res {
 namespace {
 
@@ -31,7 +33,7 @@ const ControlTemplate kTitleControls[] = {
 
 const ControlTemplate kAboutControls[] = {
     {IDC_STATIC, ControlKind::kIcon, 0, "128", 11, 17, 20, 20},
-    {IDC_STATIC, ControlKind::kStaticText, kNoPrefix | kGroup, "Wordloom 1.0 版", 40, 10, 119, 8},
+    {IDC_STATIC, ControlKind::kStaticText, kNoPrefix | kGroup, "Wordloom " WORDLOOM_VERSION_SHORT " 版", 40, 10, 119, 8},
     {IDC_STATIC, ControlKind::kStaticText, kGroup, "版权所有 (C) 2026 Wordloom", 40, 25, 119, 8},
     {IDOK, ControlKind::kPushButton, kDefaultButton | kTabStop | kGroup, "确定", 178, 7, 50, 14},
 };

@@ -7,7 +7,7 @@ SUDO=""
 PACKAGES=(
   build-essential cmake pkg-config
   libcli11-dev libgtest-dev
-  libwxgtk3.2-dev fonts-arphic-uming
+  libwxgtk3.2-dev wx3.2-i18n locales fonts-arphic-uming
   xvfb xauth x11-utils xdotool imagemagick
   python3-jieba locales
 )
@@ -16,6 +16,7 @@ for group in "$@"; do
   case "$group" in
     fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     bench) PACKAGES+=(time gnuplot-nox) ;;
+    package) PACKAGES+=(dpkg-dev lintian help2man zip unzip) ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done
@@ -27,4 +28,16 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The dialog tests run once on a Chinese desktop, which needs its locale.
+# Enabled in /etc/locale.gen as well, so a later locale-gen keeps it.
+if ! locale -a 2>/dev/null | grep -ix 'zh_CN.utf8' >/dev/null; then
+  if [ -f /etc/locale.gen ]; then
+    $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -qx 'zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null
+  else
+    $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+  fi
 fi

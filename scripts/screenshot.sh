@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Remakes docs/screenshots/*.png: builds the dialog program (into build-gui/,
-# or the folder given as the first argument), runs it under Xvfb and takes
-# pictures of the main dialog and the About box with ImageMagick's import.
-# Needs xvfb, xdotool and imagemagick (scripts/deps.sh installs them).
+# or the folder given as the first argument), runs it under Xvfb on a Chinese
+# desktop (zh_CN.UTF-8) and takes pictures with ImageMagick's import: the main
+# dialog, the About box, the context menu, the save chooser and the progress
+# window of a long run (cancelled; it leaves no file).
+# Needs xvfb, xdotool, imagemagick and the zh_CN.UTF-8 locale (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build-gui}
@@ -11,9 +13,10 @@ out_dir=docs/screenshots
 if [ -z "${WORDLOOM_SCREENSHOT_INNER:-}" ]; then
   cmake -S . -B "$build_dir" >/dev/null
   cmake --build "$build_dir" -j2 --target wordloom
+  locale -a | grep -ix 'zh_CN.utf8' >/dev/null || { echo "screenshot.sh: no zh_CN.UTF-8 locale (scripts/deps.sh)" >&2; exit 1; }
   # Run the rest again inside a virtual display of its own.
-  export WORDLOOM_SCREENSHOT_INNER=1
-  exec xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" "$0" "$build_dir"
+  export WORDLOOM_SCREENSHOT_INNER=1 LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 LANGUAGE=
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$0" "$build_dir"
 fi
 
 mkdir -p "$out_dir"
@@ -61,6 +64,51 @@ rm -f "$out_dir/context-menu-full.png"
 echo "wrote $out_dir/context-menu.png"
 xdotool key Escape
 sleep 0.3
+
+# A long run: choose the example library, fill the fields, save.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+MX=$X MY=$Y MW=$WIDTH MH=$HEIGHT
+click_dlu() {  # a click at a point of the dialog template, in dialog units
+  xdotool mousemove --sync "$((MX + $1 * MW / 320))" "$((MY + $2 * MH / 200))" click 1
+  sleep 0.5
+}
+runs=$(mktemp -d "$PWD/$build_dir/screenshot-run-XXXXXX")
+trap 'kill -CONT "$pid" 2>/dev/null; kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null; rm -rf "$runs"' EXIT
+click_dlu 218 115  # 打开词库
+find_window 打开 >/dev/null
+xdotool key ctrl+l
+xdotool type --delay 20 "$PWD/examples/words.txt"
+xdotool key Return
+sleep 1
+click_dlu 174 47 && xdotool type --delay 50 连衣裙
+click_dlu 134 73 && xdotool type 60
+click_dlu 160 92 && xdotool key Down Return
+click_dlu 129 117 && xdotool type 50000000
+click_dlu 129 175  # 开始组合
+save=$(find_window 另存为)
+# Without a window manager the chooser takes whatever size GTK likes.
+xdotool windowmove --sync "$save" 100 100 windowsize --sync "$save" 760 520
+sleep 1
+shoot "$save" "$out_dir/save-chooser.png"
+xdotool key ctrl+a
+xdotool type --delay 10 "$runs/titles.txt"
+xdotool key Return
+# The progress window shows after half a second; its time rows fill in after
+# another second. The program is held still while its picture is taken.
+sleep 2.5
+kill -STOP "$pid"
+sleep 0.3
+import -window root -crop "${MW}x${MH}+${MX}+${MY}" +repage "$out_dir/progress-window.png"
+echo "wrote $out_dir/progress-window.png"
+kill -CONT "$pid"
+# xwininfo gives window ids in hex, xdotool in decimal.
+progress=$(xdotool search --onlyvisible --name '^Wordloom$' | grep -vx "$((main))" | head -n1)
+xdotool windowfocus --sync "$progress" key Escape
+sleep 1
+[ -z "$(ls -A "$runs")" ] || { echo "screenshot.sh: the cancelled run left files: $(ls -A "$runs")" >&2; exit 1; }
+
+xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key Escape
 wait "$pid"
 trap - EXIT
+rm -rf "$runs"

@@ -11,3 +11,4 @@ ASAN_GUI=1 scripts/test-sanitizers.sh
 scripts/test-fuzz.sh
 # The 32-bit Windows build, tested under Wine.
 scripts/test-windows.sh
+scripts/test-packages.sh  # the .deb and the Windows zip, built and checked as a user gets them

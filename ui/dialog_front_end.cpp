@@ -49,12 +49,13 @@ bool DialogFrontEnd::KeepWriting(int64_t titlesWritten, int64_t total) {
       }
       return true;
     }
+    // The count is known by now; a negative one writes no titles at all.
     const int range = total > 0 ? static_cast<int>(std::min<int64_t>(total, INT32_MAX)) : 1;
-    // No elapsed or remaining time rows: wxWidgets would label them in
-    // English, and the count already shows how far the run is.
-    progress_ = std::make_unique<wxProgressDialog>(wxString::FromUTF8(res::kAppName), ProgressText(titlesWritten),
-                                                   range, owner_, wxPD_APP_MODAL | wxPD_CAN_ABORT);
-    if (wxWindow* cancel = progress_->FindWindow(wxID_CANCEL)) cancel->SetLabel(wxString::FromUTF8("取消"));
+    // The time rows and the cancel button are wxWidgets' own, labelled in
+    // the desktop's language from its catalog.
+    progress_ = std::make_unique<wxProgressDialog>(wxString::FromUTF8(res::kAppName), ProgressText(titlesWritten), range,
+                                                   owner_,
+                                                   wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
   }
   const int value = static_cast<int>(std::min<int64_t>(titlesWritten, progress_->GetRange()));
   // Update repaints and handles the cancel button; it reports false once

@@ -20,7 +20,14 @@ const char kOpenFilter[] = "txt文件 (*.txt)|*.txt|所有文件(*.*)|" WORDLOOM
 const char kSaveFilter[] = "文本文件(*.txt)|*.txt|所有文件(*.*)|" WORDLOOM_ALL_FILES;
 const char kOpenTitle[] = "打开";
 const char kSaveTitle[] = "另存为";
+// Windows' chooser adds the selected filter's extension to a name typed
+// without one, so "test" there is saved as test.txt. GTK's chooser adds
+// nothing and shows the name as the file will be called.
+#ifdef __WXMSW__
 const char kDefaultName[] = "test";
+#else
+const char kDefaultName[] = "test.txt";
+#endif
 const char kDefaultExt[] = "txt";
 
 bool IsPathSeparator(wxUniChar c) {

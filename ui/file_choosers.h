@@ -13,9 +13,10 @@ std::filesystem::path ToFsPath(const wxString& path);
 // The open chooser of "打开词库": an existing file, or nothing when cancelled.
 std::optional<std::filesystem::path> ChooseLibraryFile(wxWindow* owner);
 
-// The save chooser of the generate command: proposes "test" with the text
-// file filter; a name typed without an extension gets ".txt", and an existing
-// file is only replaced after the user agreed.
+// The save chooser of the generate command: proposes "test" (Windows, whose
+// chooser adds the filter's ".txt") or "test.txt" (GTK) with the text file
+// filter; a name typed without an extension gets ".txt", and an existing file
+// is only replaced after the user agreed.
 std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner);
 
 // `path` with "." + `ext` appended when its last component has no extension

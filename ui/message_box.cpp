@@ -25,16 +25,15 @@ wxString Caption() {
 }  // namespace
 
 void ShowAppMessage(wxWindow* owner, const wxString& text) {
+  // The standard buttons are the toolkit's: labelled in the desktop's
+  // language, like every other program's.
   wxMessageDialog box(owner, text, Caption(), wxOK | wxICON_NONE | wxCENTRE);
-  // The buttons speak the dialog's language whatever the system locale.
-  box.SetOKLabel(wxString::FromUTF8("确定"));
   box.ShowModal();
 }
 
 bool AskAppQuestion(wxWindow* owner, const wxString& text) {
   wxMessageDialog box(owner, text, Caption(),
                       wxYES_NO | wxNO_DEFAULT | wxICON_WARNING | wxCENTRE);
-  box.SetYesNoLabels(wxString::FromUTF8("是(&Y)"), wxString::FromUTF8("否(&N)"));
   return box.ShowModal() == wxID_YES;
 }
 

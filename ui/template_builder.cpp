@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include "app_icons.h"
+#include "combo_tab_stop.h"
 #include "compact_style.h"
 
 namespace wordloom::ui {
@@ -58,6 +59,7 @@ wxWindow* CreateControl(wxDialog& dialog, const ControlTemplate& c, const Dialog
       const wxSize closed(size.x, du.ToPixelsY(kComboClosedHeightDlu));
       auto* combo = new wxComboBox(&dialog, id, wxString(), pos, closed, items, wxCB_DROPDOWN);
       combo->SetSelection(wxNOT_FOUND);
+      MakeSingleTabStop(*combo);
       return combo;
     }
     case ControlKind::kIcon: {

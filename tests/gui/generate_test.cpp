@@ -66,8 +66,9 @@ TEST_F(GenerateTest, EachRefusalShowsItsMessage) {
 
 TEST_F(GenerateTest, WholeRunWritesTheTitleFileThroughTheSaveChooser) {
   Fill("2", "core", "10");
-  // Typed without an extension: the file gets ".txt".
-  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out"));
+  // The chooser proposes "test.txt" (GTK adds no extension of its own); a
+  // name typed without an extension gets ".txt".
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out", "test.txt"));
   EXPECT_FALSE(std::filesystem::exists(tmp.path / "out"));
   // rand() from seed 1: 41 % 4 = 1 "aaa", 18467 stops the first title;
   // 6334 % 4 = 2 "bbb", then the core's position is drawn again, 19169 stops.

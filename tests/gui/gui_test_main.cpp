@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include "desktop_language.h"
 #include "gui_test_support.h"
 
 bool g_allowRealModal = false;
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
   // itself is asked, since wxWidgets cannot start twice in one process.
   using GtkInitCheck = int (*)(int*, char***);
   bool display = true;
+  // wxWidgets keeps GTK from setting the locale; so must this early start,
+  // or the locale would be set before the program's own set-up runs.
+  if (auto disableSetlocale = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "gtk_disable_setlocale"))) {
+    disableSetlocale();
+  }
   if (auto initCheck = reinterpret_cast<GtkInitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"))) {
     display = false;
     for (int attempt = 1; !(display = initCheck(nullptr, nullptr)) && attempt < 5; ++attempt) usleep(500000);
@@ -51,6 +57,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   wxSetAssertHandler(&ReportAssert);
+  // As the program does at its start.
+  wordloom::ui::UseDesktopLanguage();
   SafetyHook safety;
   safety.Register();
   const int rc = RUN_ALL_TESTS();

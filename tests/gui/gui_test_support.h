@@ -47,9 +47,14 @@ struct ExpectMessage : wxExpectModalBase<wxMessageDialog, ExpectMessage> {
 // A file chooser answered with `path` or cancelled (empty path). GTK's chooser
 // takes a path set from outside only once its folder has loaded, so this
 // lets the toolkit run until the chooser reports the path back.
+// With `proposed`, the name the chooser offers first is checked too.
 struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
-  explicit ExpectFile(const std::filesystem::path& path = {}) : path_(path.string().c_str(), *wxConvFileName) {}
+  explicit ExpectFile(const std::filesystem::path& path = {}, const char* proposed = nullptr)
+      : path_(path.string().c_str(), *wxConvFileName), proposed_(proposed) {}
   int OnInvoked(wxFileDialog* dlg) const override {
+    if (proposed_) {
+      EXPECT_EQ(dlg->GetFilename().utf8_string(), proposed_);
+    }
     if (path_.empty()) return wxID_CANCEL;
     dlg->SetPath(path_);
     for (int i = 0; i < 5000 && dlg->GetPath() != path_; ++i) {
@@ -60,6 +65,7 @@ struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
     return wxID_OK;
   }
   wxString path_;
+  const char* proposed_;
 };
 
 // While set, the safety hook of the test program lets dialogs really run modally.
