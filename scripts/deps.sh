@@ -9,7 +9,7 @@ PACKAGES=(
   libcli11-dev libgtest-dev
   libwxgtk3.2-dev wx3.2-i18n locales fonts-arphic-uming
   xvfb xauth x11-utils xdotool imagemagick
-  python3-jieba locales
+  python3-jieba
 )
 # Optional extra groups, e.g. `deps.sh fuzz windows`.
 for group in "$@"; do

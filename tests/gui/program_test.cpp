@@ -30,19 +30,28 @@ TEST(RealProgramTest, OpensItsWindowAndEndsOnEsc) {
   }
   // The window takes the keyboard focus, then gets Esc; other tests may show
   // windows on the same display, so Esc goes again every 5 s, five times.
+  // Esc goes only while the program runs and its window is there, so the end
+  // is Esc's and not an earlier accident's.
+  const std::string stillThere = "xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                                 " --name '^Wordloom$' 2>/dev/null | grep -qx " + window;
+  const std::string esc = "xdotool windowfocus --sync " + std::string(window) + " key Escape 2>/dev/null";
   int status = 0;
   bool ended = false;
+  bool escSent = false;
   for (int i = 0; i < 250 && !ended && window[0]; ++i) {
-    const std::string esc = "xdotool windowfocus --sync " + std::string(window) + " key Escape 2>/dev/null";
-    if (i % 50 == 0) std::system(esc.c_str());
-    usleep(100000);
     ended = waitpid(pid, &status, WNOHANG) == pid;
+    if (!ended && i % 50 == 0 && std::system(stillThere.c_str()) == 0) {
+      std::system(esc.c_str());
+      escSent = true;
+    }
+    usleep(100000);
   }
   if (!ended) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
   }
   EXPECT_TRUE(window[0]) << "no visible window titled Wordloom";
+  EXPECT_TRUE(escSent) << "the program or its window was gone before Esc";
   ASSERT_TRUE(ended) << "the program did not end on Esc";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Starts Wordloom.exe under Wine on a private Xvfb display and checks, as a
 # user would see it: the window titled "Wordloom" appears; Alt+Space opens
-# the system menu and its About entry opens the About box; a generate
-# command without a library shows a message box captioned with the
-# executable's name; closing the window ends the program.
-# With LINUX_CLI given, a whole generate command is also run through the
+# the system menu and its About entry opens the About box, which Esc closes;
+# a generate command without a library shows a message box captioned with
+# the executable's name, from the generate button and from Enter in the count
+# field after the separator was chosen from its list with the keyboard;
+# closing the window ends the program.
+# With LINUX_CLI given, whole generate commands are also run through the
 # dialog (a library and an output folder with Chinese names, a Chinese core
-# word) and its title file compared byte for byte with the Linux CLI's.
+# word), one started with the mouse and one with the keyboard, and their
+# title files compared byte for byte with the Linux CLI's.
+# Keys go as a user's would: the window gets the focus first (a click on its
+# caption), then plain key presses. A key sent to a given window gets its
+# release there as a synthetic event; when the window goes on the press, X
+# never sees the key released and repeats it into the next window.
 # Usage: gui-smoke.sh WORDLOOM_EXE [SCREENSHOT_DIR] [LINUX_CLI]
 # Expects the Wine environment of wine-env.sh. Prints PASS/FAIL lines.
 set -uo pipefail
@@ -74,6 +81,35 @@ click_dlu() {
   sleep 0.4
 }
 
+# running: the program still runs and its dialog is still on the screen.
+running() {
+  kill -0 "$app_pid" 2>/dev/null && windows_named '^Wordloom$' | grep -qx "$main"
+}
+# still_running STEP: a step that needs the dialog first checks it is there,
+# so it cannot pass because of an earlier accident.
+still_running() {
+  running && return 0
+  fail "the program or its dialog was gone before: $1"
+  return 1
+}
+
+# choose_separator_by_keys: as a keyboard user does: from the length field
+# Tab to the separator list, F4 opens it, Down and Return choose an entry;
+# then Tab on to the count field (past the two buttons).
+choose_separator_by_keys() {
+  click_dlu "$main" 134 73
+  xdotool key Tab
+  sleep 0.3
+  xdotool key F4
+  sleep 0.5
+  xdotool key Down
+  sleep 0.3
+  xdotool key Return
+  sleep 0.5
+  xdotool key Tab Tab Tab
+  sleep 0.3
+}
+
 windows_path() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # shot FILE WINDOW: the screen area of the window, plus a margin for menus.
@@ -135,9 +171,16 @@ if wait_for 20 has_window '^关于 Wordloom$'; then
   about=$(windows_named '^关于 Wordloom$' | head -n1)
   sleep 0.5
   shot windows-about.png "$about"
-  xdotool key --window "$about" Escape 2>/dev/null || xdotool key Escape
+  focus_window "$about"
+  xdotool key Escape
   if wait_for 20 no_window '^关于 Wordloom$'; then
-    pass "Esc closes the About box"
+    # Longer than X's auto-repeat delay: a held Esc would reach the dialog.
+    sleep 1.5
+    if running; then
+      pass "Esc closes the About box and only it"
+    else
+      fail "Esc on the About box also ended the program"
+    fi
   else
     fail "the About box stayed open after Esc"
     xdotool key Return
@@ -148,23 +191,72 @@ else
 fi
 sleep 0.5
 
-# Enter with empty fields: the generate command refuses with a message box
-# captioned "Wordloom" (the executable's name), over the still-open dialog.
+# box_shown NAME: a window titled NAME other than the dialog is on the screen.
+box_shown() { windows_named "^$1\$" | grep -vqx "$main"; }
+no_box() { ! box_shown "$1"; }
+
+# expect_refusal WHAT [NAME]: the generate command refused with a message box
+# captioned NAME (default Wordloom) over the still-open dialog; Return
+# closes it.
+expect_refusal() {
+  local what=$1 name=${2:-Wordloom} box
+  if wait_for 20 box_shown "$name"; then
+    pass "$what shows a message box captioned $name"
+    sleep 0.5
+    box=$(windows_named "^$name\$" | grep -vx "$main" | head -n1)
+    [ "$name" = Wordloom ] && shot windows-message.png "$box"
+    focus_window "$box"
+    xdotool key Return
+    wait_for 20 no_box "$name" || fail "the message box after $what did not close"
+  else
+    fail "no message box after $what"
+  fi
+  sleep 0.5
+}
+
+# save_as PATH: the save chooser is open with the focus in its name field,
+# which proposes "test": the whole proposal goes, the path (without .txt,
+# which the chooser adds) is typed, Return.
+save_as() {
+  sleep 1
+  xdotool key End shift+Home BackSpace
+  xdotool type --delay 50 "$(windows_path "$1")"
+  xdotool key Return
+}
+
+# expect_titles FILE SEPARATOR WHAT: the title file arrived whole at the typed
+# path and equals the Linux CLI's for the same inputs.
+expect_titles() {
+  local file=$1 sep=$2 what=$3
+  if wait_for 60 test -s "$file"; then
+    (cd "$work" && "$linux_cli" -l "$lib_dir/女装词库.txt" -c 连衣裙 -n 60 -N 30 -s "$sep" -o "expected-$sep.txt")
+    if cmp -s "$work/expected-$sep.txt" "$file"; then
+      pass "$what writes the Linux CLI's title file at the typed path, Chinese paths and all"
+    else
+      fail "$what wrote a title file that differs from the Linux CLI's"
+    fi
+  else
+    fail "no title file at the typed path from $what in 60 s"
+    find "$work/run" -name '*.txt' -newer "$lib_dir/女装词库.txt" >&2
+  fi
+  sleep 0.5
+}
+
+# Enter on the generate button (the focus starts there) with empty fields:
+# the generate command refuses.
 focus_window "$main"
 xdotool key Return
-if wait_for 20 at_least 2 '^Wordloom$'; then
-  pass "a refused generate command shows a message box captioned Wordloom"
-  sleep 0.5
-  box=$(windows_named '^Wordloom$' | grep -vx "$main" | head -n1)
-  shot windows-message.png "$box"
-  xdotool key Return
-  wait_for 20 exactly 1 '^Wordloom$' || fail "the message box did not close"
-else
-  fail "no message box after Enter with empty fields"
-fi
-sleep 0.5
+expect_refusal "Enter on 开始组合 with empty fields"
 
-if [ -n "$linux_cli" ]; then
+# Enter in the count field after the separator was chosen with the keyboard
+# is the dialog's Enter too.
+if still_running "choosing the separator with the keyboard"; then
+  choose_separator_by_keys
+  xdotool key Return
+  expect_refusal "Enter in the count field after choosing the separator with the keyboard"
+fi
+
+if [ -n "$linux_cli" ] && still_running "the generate commands"; then
   lib_dir="$work/run/中文 词库"
   out_dir="$work/run/输出"
   mkdir -p "$lib_dir" "$out_dir"
@@ -179,8 +271,11 @@ if [ -n "$linux_cli" ]; then
   click_dlu "$main" 134 73
   xdotool type --delay 50 60
   click_dlu "$main" 120 91
-  xdotool key Down  # the first entry of the sorted list: ","
+  # Down and Up on the closed list: the first entry, ",", whether the list
+  # had nothing chosen or that entry.
+  xdotool key Down Up
   click_dlu "$main" 129 117
+  xdotool key End shift+Home BackSpace
   xdotool type --delay 50 30
   click_dlu "$main" 218 115  # 打开词库
   if wait_for 30 has_window '^打开$'; then
@@ -191,39 +286,44 @@ if [ -n "$linux_cli" ]; then
   else
     fail "no open chooser after 打开词库"
   fi
-  click_dlu "$main" 129 175  # 开始组合
+  # With the mouse: a click on 开始组合.
+  click_dlu "$main" 129 175
   if wait_for 30 has_window '^另存为$'; then
-    sleep 1
-    # The chooser proposes "test"; a name typed without extension gets .txt.
-    xdotool key End shift+Home BackSpace
-    xdotool type --delay 50 "$(windows_path "$out_dir/标题")"
-    xdotool key Return
+    save_as "$out_dir/标题"
   else
     fail "no save chooser after 开始组合"
   fi
-  if wait_for 60 test -s "$out_dir/标题.txt"; then
-    (cd "$work" && "$linux_cli" -l "$lib_dir/女装词库.txt" -c 连衣裙 -n 60 -N 30 -s comma -o expected.txt)
-    if cmp -s "$work/expected.txt" "$out_dir/标题.txt"; then
-      pass "a generate command through the dialog writes the Linux CLI's title file, Chinese paths and all"
+  expect_titles "$out_dir/标题.txt" comma "a click on 开始组合"
+
+  # With the keyboard: the next separator (a space) from the list, then
+  # Enter in the count field.
+  if still_running "the keyboard's generate command"; then
+    choose_separator_by_keys
+    xdotool key Return
+    if wait_for 30 has_window '^另存为$'; then
+      save_as "$out_dir/键盘标题"
     else
-      fail "the dialog's title file differs from the Linux CLI's"
+      fail "no save chooser after Enter in the count field"
     fi
-  else
-    fail "no title file from the dialog in 60 s"
+    expect_titles "$out_dir/键盘标题.txt" space "Enter in the count field"
   fi
-  sleep 0.5
 fi
 
-# Closing the window (the close command, as the close box sends it) ends
-# the program.
-focus_window "$main"
-xdotool key --clearmodifiers alt+F4
-if wait_for 30 bash -c "! kill -0 $app_pid 2>/dev/null"; then
-  pass "closing the window ends the program"
-  app_pid=""
-else
-  fail "the program still runs 30 s after its window was closed"
-fi
+# close_program WHAT: Alt+F4 on the dialog (the close command, as the close
+# box sends it) ends the program; only a program still running with its
+# dialog is asked.
+close_program() {
+  still_running "closing $1" || return 0
+  focus_window "$main"
+  xdotool key --clearmodifiers alt+F4
+  if wait_for 30 bash -c "! kill -0 $app_pid 2>/dev/null"; then
+    pass "closing $1's window ends it"
+    app_pid=""
+  else
+    fail "$1 still runs 30 s after its window was closed"
+  fi
+}
+close_program "the program"
 
 # A renamed copy captions its message boxes with its own name, while the
 # dialog keeps its caption.
@@ -236,20 +336,8 @@ if wait_for 90 has_window '^Wordloom$'; then
   sleep 1
   focus_window "$main"
   xdotool key Return
-  if wait_for 20 has_window '^标题工具$'; then
-    pass "a renamed copy's message box takes the executable's name as caption"
-    xdotool key Return
-    wait_for 20 no_window '^标题工具$' || fail "the renamed copy's message box did not close"
-  else
-    fail "no message box captioned 标题工具 from the renamed copy"
-  fi
-  focus_window "$main"
-  xdotool key --clearmodifiers alt+F4
-  if wait_for 30 bash -c "! kill -0 $app_pid 2>/dev/null"; then
-    app_pid=""
-  else
-    fail "the renamed copy still runs after its window was closed"
-  fi
+  expect_refusal "Enter in the renamed copy" 标题工具
+  close_program "the renamed copy"
 else
   fail "the renamed copy showed no window titled Wordloom"
 fi
