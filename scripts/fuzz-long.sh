@@ -5,6 +5,7 @@
 #
 #   scripts/fuzz-long.sh            # 20 minutes per target
 #   FUZZ_SECONDS=3600 scripts/fuzz-long.sh
+#   FUZZ_RUNS=10000000 scripts/fuzz-long.sh   # a number of executions instead
 #
 # An input worth keeping for everyone can be copied into fuzz/corpus/<target>.
 set -euo pipefail

@@ -6,6 +6,7 @@
 # build-fuzz/crash-<target>-* and can be replayed with `<binary> <file>`.
 #
 #   FUZZ_SECONDS   time per target in seconds (default 60)
+#   FUZZ_RUNS      executions per target instead of a time
 #   FUZZ_FOUND     folder that keeps new inputs between runs
 #                  (default: a fresh temporary folder, removed afterwards)
 set -euo pipefail
@@ -31,9 +32,11 @@ for t in "${TARGETS[@]}"; do
   found=${found:-$scratch/$t}
   mkdir -p "$found"
   log=$BUILD_DIR/fuzz-$t.log
-  echo "== fuzz_$t: seed corpus, then ${SECONDS_EACH}s"
+  limit=(-max_total_time="$SECONDS_EACH")
+  [ -z "${FUZZ_RUNS:-}" ] || limit=(-runs="$FUZZ_RUNS")
+  echo "== fuzz_$t: seed corpus, then ${limit[*]}"
   if ! "$bin" -runs=0 "fuzz/corpus/$t" >"$log" 2>&1 ||
-     ! "$bin" -max_total_time="$SECONDS_EACH" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+     ! "$bin" "${limit[@]}" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
          -artifact_prefix="$BUILD_DIR/crash-$t-" "$found" "fuzz/corpus/$t" >>"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz_$t FAILED (full log: $log)" >&2
