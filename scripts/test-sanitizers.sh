@@ -24,7 +24,7 @@ export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:strict_string_checks=1:check
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 if [ "$GUI" = ON ]; then
   export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-gui.supp:print_suppressions=0
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 else
   ctest --test-dir "$BUILD_DIR" --output-on-failure -j2
 fi

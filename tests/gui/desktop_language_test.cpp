@@ -141,7 +141,7 @@ struct ReadingFrontEnd : ui::DialogFrontEnd {
     if (!cancel) return go;
     texts.push_back(cancel->GetLabel());
     for (wxWindow* child : cancel->GetParent()->GetChildren()) {
-      auto* text = wxDynamicCast(child, wxStaticText);
+      auto* text = dynamic_cast<wxStaticText*>(child);  // wxDynamicCast casts before it checks
       // The time rows' captions; their values are digits, the message is ours.
       if (text && !text->GetLabel().StartsWith(wxString::FromUTF8("正在写入")) &&
           text->GetLabel().find_first_not_of("0123456789:") != wxString::npos)
