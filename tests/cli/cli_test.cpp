@@ -158,6 +158,10 @@ TEST_F(CliTest, TerminalEncodingCarriesTheCoreWord) {
   Cli cat({"-l", lib_, "-c", "猫", "-n", "12", "-N", "3", "-s", "comma", "-o", "-"});
   EXPECT_EQ(cat.Wait(), 0) << cat.err;
   EXPECT_EQ(cat.out, Gbk("商品名称\r\n标题0:猫,路,路,茅,\r\n标题1:猫,路,茅,茅,\r\n标题2:猫,路,路,茅,\r\n"));
+  WriteFile(lib_, Gbk("女装\r\n童装\r\n皮鞋\r\n"));  // Ů װ ... as UTF-8
+  Cli clothes({"-l", lib_, "-c", "女装", "-n", "14", "-N", "2", "-s", "space", "-o", "-"});
+  EXPECT_EQ(clothes.Wait(), 0) << clothes.err;
+  EXPECT_EQ(clothes.out, Gbk("商品名称\r\n标题0:女装 皮鞋 \r\n标题1:女装 童装 \r\n"));
   WriteFile(lib_, Gbk("连衣裙\r\n红色\r\n"));  // said to be UTF-8, which it is not
   Cli forced({"-l", lib_, "-c", "猫", "-n", "12", "-N", "1", "--encoding", "utf-8", "-o", "-"});
   EXPECT_EQ(forced.Wait(), 1);
