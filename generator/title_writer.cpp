@@ -112,14 +112,30 @@ struct TableDraws {
     after = (random.Next(), random.state());
   }
   std::string_view Next() {
-    for (;;) {
-      const uint32_t state = next;
-      next = after;
-      after = state * kLeap.multiply + kLeap.add;
-      const uint32_t r = CrtRandom::ValueOf(state);
-      const uint8_t size = sizes[r];
-      if (size < DrawTables::kLong) return {text + begins[r], size};
-      if (size == DrawTables::kLong) return (*words)[begins[r]];
+    const uint32_t r = Step(next, after);
+    const uint8_t size = sizes[r];
+    if (__builtin_expect(size < DrawTables::kLong, 1)) return {text + begins[r], size};
+    const Rare rare = DrawRare(*this, r);  // by value, so that the lanes stay in registers
+    next = rare.next;
+    after = rare.after;
+    return rare.entry;
+  }
+  static uint32_t Step(uint32_t& next, uint32_t& after) {
+    const uint32_t state = next;
+    next = after;
+    after = state * kLeap.multiply + kLeap.add;
+    return CrtRandom::ValueOf(state);
+  }
+  // A long entry, or the core's value and then the next draw's.
+  struct Rare {
+    std::string_view entry;
+    uint32_t next, after;
+  };
+  [[gnu::noinline]] static Rare DrawRare(TableDraws d, uint32_t r) {
+    for (;; r = Step(d.next, d.after)) {
+      const uint8_t size = d.sizes[r];
+      if (size < DrawTables::kLong) return {{d.text + d.begins[r], size}, d.next, d.after};
+      if (size == DrawTables::kLong) return {(*d.words)[d.begins[r]], d.next, d.after};
     }
   }
   // The generator after the last value drawn.
