@@ -144,7 +144,7 @@ TARGETS=$RESULTS/targets.txt
 : > "$TARGETS"
 # target TEXT VALUE LIMIT: one line of the targets list, met when VALUE <= LIMIT.
 target() {
-  awk -v t="$1" -v v="$2" -v l="$3" 'BEGIN { printf "- %s: %s (%s)\n", t, (v + 0 <= l + 0) ? "met" : "not met", v }' >> "$TARGETS"
+  awk -v t="$1" -v v="$2" -v l="$3" 'BEGIN { printf "- %s: %s (%s)\n", t, (v + 0 <= l + 0) ? "met" : "not met", (v ~ /^[0-9.]+$/) ? sprintf("%.2f", v) : v }' >> "$TARGETS"
 }
 # w1row NAME TEXT REFERENCE-TEXT: a W1-type row; the ratio is the median of the paired runs' ratios.
 w1row() {
