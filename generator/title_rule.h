@@ -17,9 +17,8 @@ namespace wordloom {
 //
 // `draws` gives the drawn entries in turn (Next), passing over the core's
 // position; `out` takes the bytes (Append, Put) and may stop a title on its
-// way (Stopped). Each is
-// worked on as a local copy, so that stores into the output cannot make the
-// compiler fetch them again.
+// way (Stopped). Each is worked on as a local copy, so that stores into the
+// output cannot make the compiler fetch them again.
 template <class Draws, class Out>
 inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef) {
   Draws draws = drawsRef;

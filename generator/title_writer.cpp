@@ -108,8 +108,10 @@ struct TableDraws {
 
   TableDraws(const DrawTables& tables, const WordList& w, CrtRandom random)
       : sizes(tables.sizes()), begins(tables.begins()), text(w.text()), words(&w) {
-    next = (random.Next(), random.state());
-    after = (random.Next(), random.state());
+    random.Next();
+    next = random.state();
+    random.Next();
+    after = random.state();
   }
   std::string_view Next() {
     const uint32_t r = Step(next, after);

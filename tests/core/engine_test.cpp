@@ -1,8 +1,8 @@
-// The title file's fast paths (a table from each generator value to its
-// entry, titles written straight into the buffer, buffers handed on) against
-// the plain form of the same rule, BuildTitle, across the boundaries where
-// they change: entry counts near powers of two and 32768, the separators,
-// buffer ends, titles longer than a buffer.
+// The title file's fast paths (tables by generator value, the short-title
+// loop writing straight into the buffer, buffers handed on) against the
+// plain form of the same rule, BuildTitle, across the boundaries where they
+// change: entry counts near powers of two and 32768, the separators, buffer
+// ends, titles longer than a buffer, entries too long for the tables' byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
