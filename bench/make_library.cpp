@@ -1,16 +1,22 @@
 // Writes a deterministic word library for the benchmark: `entries` lines of
 // two to eight Chinese characters each (GB2312 level-1 hanzi, GBK bytes, LF
 // line ends), with the core word 连衣裙 at the middle position. With "utf8"
-// the same text is written as UTF-8 instead.
+// the same text is written as UTF-8 instead. With "jieba" the entries are
+// real words instead: drawn with the seed from the words of two to eight
+// Chinese characters in python3-jieba's dictionary (UTF-8 "word frequency
+// tag" lines), written as GBK.
 //
-//   make_library ENTRIES SEED OUTPUT [gbk|utf8]
+//   make_library ENTRIES SEED OUTPUT [gbk|utf8|jieba DICT]
 #include <iconv.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,17 +34,35 @@ struct Random {
 
 const char kCore[] = "\xC1\xAC\xD2\xC2\xC8\xB9";  // 连衣裙
 
-bool ToUtf8(const std::string& gbk, std::string& utf8) {
-  iconv_t cd = iconv_open("UTF-8", "GBK");
+bool Convert(const char* to, const char* from, const std::string& text, std::string& converted) {
+  iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  utf8.assign(gbk.size() * 3 / 2 + 16, '\0');
-  char* in = const_cast<char*>(gbk.data());
-  char* out = &utf8[0];
-  size_t inLeft = gbk.size(), outLeft = utf8.size();
+  converted.assign(text.size() * 3 / 2 + 16, '\0');
+  char* in = const_cast<char*>(text.data());
+  char* out = &converted[0];
+  size_t inLeft = text.size(), outLeft = converted.size();
   const bool ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
   iconv_close(cd);
-  utf8.resize(utf8.size() - outLeft);
+  converted.resize(converted.size() - outLeft);
   return ok;
+}
+
+// Words of two to eight characters from U+4E00 .. U+9FFF (three UTF-8 bytes
+// each) that have a GBK form, in dictionary order, the core left out.
+std::vector<std::string> JiebaWords(const char* path) {
+  std::vector<std::string> words;
+  std::ifstream in(path);
+  std::string line, gbk;
+  while (std::getline(in, line)) {
+    const std::string word = line.substr(0, line.find(' '));
+    bool hanzi = word.size() % 3 == 0 && word.size() >= 6 && word.size() <= 24;
+    for (size_t i = 0; hanzi && i < word.size(); i += 3) {
+      const unsigned b0 = static_cast<unsigned char>(word[i]), b1 = static_cast<unsigned char>(word[i + 1]);
+      hanzi = (b0 >= 0xE4 && b0 <= 0xE9) && (b0 != 0xE4 || b1 >= 0xB8);
+    }
+    if (hanzi && Convert("GBK", "UTF-8", word, gbk) && gbk != kCore) words.push_back(gbk);
+  }
+  return words;
 }
 
 }  // namespace
@@ -51,12 +75,26 @@ int main(int argc, char** argv) {
   const uint64_t entries = std::strtoull(argv[1], nullptr, 10);
   Random random{std::strtoull(argv[2], nullptr, 10)};
   const bool utf8 = argc > 4 && std::strcmp(argv[4], "utf8") == 0;
+  const bool jieba = argc > 5 && std::strcmp(argv[4], "jieba") == 0;
+  std::vector<std::string> words;
+  if (jieba) {
+    words = JiebaWords(argv[5]);
+    if (words.size() < entries) {
+      std::fprintf(stderr, "make_library: %s has %zu usable words\n", argv[5], words.size());
+      return 1;
+    }
+  }
 
   std::string text;
   text.reserve(entries * 11);
   for (uint64_t i = 0; i < entries; ++i) {
     if (i == entries / 2) {
       text += kCore;
+    } else if (jieba) {
+      // A partial shuffle: each word is taken once.
+      const size_t pick = i + random.Next() % (words.size() - i);
+      std::swap(words[i], words[pick]);
+      text += words[i];
     } else {
       const unsigned chars = 2 + random.Below(7);
       for (unsigned c = 0; c < chars; ++c) {
@@ -70,7 +108,7 @@ int main(int argc, char** argv) {
   }
   if (utf8) {
     std::string converted;
-    if (!ToUtf8(text, converted)) {
+    if (!Convert("UTF-8", "GBK", text, converted)) {
       std::fprintf(stderr, "make_library: conversion to UTF-8 failed\n");
       return 1;
     }

@@ -10,9 +10,10 @@
 
 namespace wordloom {
 
-// Writes filled buffers to a file, in order, on a thread of its own while
-// the next buffer fills; where no thread can be started, at once. Two
-// buffers in all: memory stays the same however much is written.
+// Writes filled buffers to a file, in order: at once, or, built with
+// WORDLOOM_WRITER_THREAD, on a thread of its own while the next buffer fills
+// (at once again where no thread can be started). Two buffers in all: memory
+// stays the same however much is written.
 class ChunkWriter {
  public:
   static constexpr size_t kChunk = size_t{1} << 20;

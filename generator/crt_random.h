@@ -4,22 +4,49 @@
 
 namespace wordloom {
 
+// The inverse of an odd number modulo 2^32 (Newton's iteration, each round
+// doubling the bits that are right).
+constexpr uint32_t InverseOdd(uint32_t a) {
+  uint32_t x = a;
+  for (int i = 0; i < 5; ++i) x *= 2 - a * x;
+  return x;
+}
+
 // The Microsoft C runtime's rand(), step for step, as a value: a fresh one
 // is where every process started (seed 1), so the same inputs write the
 // same titles as the program always has.
 class CrtRandom {
  public:
   static constexpr uint32_t kMax = 0x7FFF;
+  static constexpr uint32_t kMultiply = 214013u, kAdd = 2531011u;
+
+  // `steps` steps at once, state * multiply + add: lanes of states that many
+  // apart each go on without waiting for the others.
+  struct Leap {
+    uint32_t multiply = 1, add = 0;
+  };
+  static constexpr Leap LeapOf(unsigned steps) {
+    Leap leap;
+    for (unsigned i = 0; i < steps; ++i) leap = {leap.multiply * kMultiply, leap.add * kMultiply + kAdd};
+    return leap;
+  }
 
   explicit CrtRandom(uint32_t seed = 1) : state_(seed) {}
   // The next value, 0 .. 32767.
   uint32_t Next() {
-    state_ = state_ * 214013u + 2531011u;
-    return state_ >> 16 & kMax;
+    state_ = state_ * kMultiply + kAdd;
+    return ValueOf(state_);
   }
+  static uint32_t ValueOf(uint32_t state) { return state >> 16 & kMax; }
   uint32_t state() const { return state_; }
+  // The generator one step before `state`: the multiplier is odd, so the
+  // step can be undone.
+  static CrtRandom Before(uint32_t state) { return CrtRandom((state - kAdd) * kUndo); }
 
  private:
+  static constexpr uint32_t kUndo = InverseOdd(kMultiply);
+  static_assert(kMultiply * kUndo == 1, "the step is undone exactly");
+
   uint32_t state_;
 };
 

@@ -14,7 +14,7 @@ struct StringOut {
 
 std::string BuildTitle(const TitleRecipe& recipe, CrtRandom& random) {
   std::string title;
-  DirectDraws draws{&recipe.words, PositionDraw(recipe.words.size()), random};
+  DirectDraws draws{&recipe.words, PositionDraw(recipe.words.size()), recipe.coreIndex, random};
   StringOut out{&title};
   ComposeTitle(recipe, draws, out);
   random = draws.random;

@@ -15,15 +15,14 @@ namespace wordloom {
 // that would bring the title to the limit ends it, unwritten, while its
 // separator stays.
 //
-// `draws` gives positions (Next) and their entries (At); `out` takes the
-// bytes (Append, Put) and may stop a title on its way (Stopped). Each is
-// worked on as a local copy, so that stores into the output cannot make the
-// compiler fetch them again.
+// `draws` gives the drawn entries in turn (Next), passing over the core's
+// position; `out` takes the bytes (Append, Put) and may stop a title on its
+// way (Stopped). Each is worked on as a local copy, so that stores into the
+// output cannot make the compiler fetch them again.
 template <class Draws, class Out>
 inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef) {
   Draws draws = drawsRef;
   Out out = outRef;
-  const size_t coreIndex = recipe.coreIndex;
   const int64_t maxLength = recipe.maxLength;
   const char separator = recipe.separator;
   out.Append(recipe.coreText.data(), recipe.coreTextSize);
@@ -34,11 +33,7 @@ inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef
         out.Put(separator);
         ++length;
       }
-      size_t k;
-      do {
-        k = draws.Next();
-      } while (k == coreIndex);
-      const std::string_view entry = draws.At(k);
+      const std::string_view entry = draws.Next();
       if (static_cast<int64_t>(entry.size()) + length >= maxLength) break;
       out.Append(entry.data(), entry.size());
       length += static_cast<int64_t>(entry.size());
@@ -49,14 +44,21 @@ inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef
   outRef = out;
 }
 
-// Positions straight from the generator: one value, or two past 32768 entries.
+// Positions straight from the generator, one value or two past 32768
+// entries; the core's is drawn again.
 struct DirectDraws {
   const WordList* words;
   PositionDraw draw;
+  size_t coreIndex;
   CrtRandom random;
 
-  size_t Next() { return draw(random); }
-  std::string_view At(size_t k) const { return (*words)[k]; }
+  std::string_view Next() {
+    size_t k;
+    do {
+      k = draw(random);
+    } while (k == coreIndex);
+    return (*words)[k];
+  }
 };
 
 // A title as a string, CR LF included: the rule with the plainest draws and

@@ -59,23 +59,6 @@ class Stream {
   char* end;
 };
 
-// Straight into the buffer: the caller made sure the whole title fits,
-// with room for copies of a fixed size running past its end.
-struct RawOut {
-  static constexpr size_t kFixedCopy = 16;
-  char* p;
-  void Append(const char* data, size_t size) {
-    if (size <= kFixedCopy) {
-      std::memcpy(p, data, kFixedCopy);  // entries and the core carry Bytes::kSlack readable bytes
-    } else {
-      std::memcpy(p, data, size);
-    }
-    p += size;
-  }
-  void Put(char c) { *p++ = c; }
-  static constexpr bool Stopped() { return false; }
-};
-
 // Through the stream, for titles that may not fit.
 struct StreamOut {
   Stream* stream;
@@ -86,20 +69,137 @@ struct StreamOut {
 };
 
 // Up to 32768 entries a draw is one generator value, and the value alone
-// decides the entry: a table from each value to its position.
-struct TableDraws {
-  const uint16_t* table;
-  const WordList* words;
-  CrtRandom random;
+// decides the entry. Two tables by value: the entry's size (32 KiB, one
+// byte each, small enough to stay in the first-level cache), which is all
+// that decides whether a title goes on, and where its bytes begin in the
+// library's text (its position instead, for the rare entry too long for a
+// byte). The generator runs in two lanes, two steps apart, so that a value
+// does not wait on the multiply just before it.
+class DrawTables {
+ public:
+  static constexpr uint8_t kCore = 0xFF, kLong = 0xFE;  // sizes: draw again; look the entry up
 
-  size_t Next() { return table[random.Next()]; }
-  std::string_view At(size_t k) const { return (*words)[k]; }
+  DrawTables(const TitleRecipe& recipe, const PositionDraw& draw)
+      : sizes_(new uint8_t[CrtRandom::kMax + 1]), begins_(new uint32_t[CrtRandom::kMax + 1]) {
+    for (uint32_t r = 0; r <= CrtRandom::kMax; ++r) {
+      const size_t k = draw.Reduce(r);
+      const std::string_view entry = recipe.words[k];
+      sizes_[r] = k == recipe.coreIndex ? kCore : entry.size() < kLong ? static_cast<uint8_t>(entry.size()) : kLong;
+      const size_t begin = static_cast<size_t>(entry.data() - recipe.words.text());
+      begins_[r] = static_cast<uint32_t>(sizes_[r] == kLong ? k : begin);
+    }
+  }
+  const uint8_t* sizes() const { return sizes_.get(); }
+  const uint32_t* begins() const { return begins_.get(); }
+
+ private:
+  std::unique_ptr<uint8_t[]> sizes_;
+  std::unique_ptr<uint32_t[]> begins_;
 };
 
-std::unique_ptr<uint16_t[]> MakeDrawTable(const PositionDraw& draw) {
-  std::unique_ptr<uint16_t[]> table(new uint16_t[CrtRandom::kMax + 1]);
-  for (uint32_t r = 0; r <= CrtRandom::kMax; ++r) table[r] = static_cast<uint16_t>(draw.Reduce(r));
-  return table;
+struct TableDraws {
+  static constexpr CrtRandom::Leap kLeap = CrtRandom::LeapOf(2);
+
+  const uint8_t* sizes;
+  const uint32_t* begins;
+  const char* text;
+  const WordList* words;
+  uint32_t next, after;  // the states of the next two values
+
+  TableDraws(const DrawTables& tables, const WordList& w, CrtRandom random)
+      : sizes(tables.sizes()), begins(tables.begins()), text(w.text()), words(&w) {
+    random.Next();
+    next = random.state();
+    random.Next();
+    after = random.state();
+  }
+  std::string_view Next() {
+    const uint32_t r = Step(next, after);
+    const uint8_t size = sizes[r];
+    if (__builtin_expect(size < DrawTables::kLong, 1)) return {text + begins[r], size};
+    const Rare rare = DrawRare(*this, r);  // by value, so that the lanes stay in registers
+    next = rare.next;
+    after = rare.after;
+    return rare.entry;
+  }
+  static uint32_t Step(uint32_t& next, uint32_t& after) {
+    const uint32_t state = next;
+    next = after;
+    after = state * kLeap.multiply + kLeap.add;
+    return CrtRandom::ValueOf(state);
+  }
+  // A long entry, or the core's value and then the next draw's.
+  struct Rare {
+    std::string_view entry;
+    uint32_t next, after;
+  };
+  [[gnu::noinline]] static Rare DrawRare(TableDraws d, uint32_t r) {
+    for (;; r = Step(d.next, d.after)) {
+      const uint8_t size = d.sizes[r];
+      if (size < DrawTables::kLong) return {{d.text + d.begins[r], size}, d.next, d.after};
+      if (size == DrawTables::kLong) return {(*d.words)[d.begins[r]], d.next, d.after};
+    }
+  }
+  // The generator after the last value drawn.
+  CrtRandom random() const { return CrtRandom::Before(next); }
+};
+
+// Entries and the core carry Bytes::kSlack readable bytes: a short one is
+// copied as a fixed 16, the rest of them overwritten after.
+constexpr size_t kFixedCopy = 16;
+inline void CopyShort(char* p, const char* data, size_t size) {
+  if (size <= kFixedCopy) {
+    std::memcpy(p, data, kFixedCopy);
+  } else {
+    std::memcpy(p, data, size);
+  }
+}
+
+// Titles first .. count-1 straight into the buffer while p stays at or
+// below `last`, where one more title surely fits; returns the next title's
+// number. This is ComposeTitle's rule written for the buffer (engine_test
+// holds the two to the same bytes): the length is counted down as room
+// left, the separator byte is stored whether there is one or not and
+// stepped over only when there is, and all it reads is in locals.
+template <class Draws>
+int32_t WriteShortTitles(const TitleRecipe& recipe, Draws& drawsRef, TitleLabel& labelRef, int32_t i, int32_t count,
+                         char*& pRef, const char* last) {
+  Draws draws = drawsRef;
+  TitleLabel label = labelRef;
+  char* p = pRef;
+  const char* const core = recipe.coreText.data();
+  const size_t coreSize = recipe.coreTextSize;
+  const char separator = recipe.separator;
+  const size_t step = separator ? 1 : 0;
+  const bool drawing = recipe.draws;
+  // Room after the core and the first separator.
+  const int64_t room = recipe.maxLength - recipe.coreLength - static_cast<int64_t>(step);
+  for (; i < count && p <= last; ++i) {
+    std::memcpy(p, label.data(), TitleLabel::kCopy);
+    p += label.size();
+    label.Increment();
+    CopyShort(p, core, coreSize);
+    p += coreSize;
+    if (drawing) {
+      int64_t left = room;
+      for (;;) {
+        *p = separator;
+        p += step;
+        const std::string_view entry = draws.Next();
+        if (static_cast<int64_t>(entry.size()) >= left) break;
+        CopyShort(p, entry.data(), entry.size());
+        p += entry.size();
+        left -= static_cast<int64_t>(entry.size() + step);
+      }
+    }
+    p[0] = '\r';
+    p[1] = '\n';
+    p += 2;
+  }
+  drawsRef = draws;
+  labelRef = label;
+  pRef = p;
+  return i;
 }
 
 // Bytes one title may take when written straight into the buffer: the
@@ -107,7 +207,7 @@ std::unique_ptr<uint16_t[]> MakeDrawTable(const PositionDraw& draw) {
 // and the fixed-size copies' run past the end.
 uint64_t TitleBound(const TitleRecipe& recipe) {
   const int64_t rest = std::max<int64_t>(0, recipe.maxLength - recipe.coreLength);
-  return TitleLabel::kCopy + recipe.coreTextSize + static_cast<uint64_t>(rest) + 1 + 2 + 2 * RawOut::kFixedCopy;
+  return TitleLabel::kCopy + recipe.coreTextSize + static_cast<uint64_t>(rest) + 1 + 2 + 2 * kFixedCopy;
 }
 
 // Short titles are written whole while the buffer surely holds one more;
@@ -128,24 +228,7 @@ WriteEnd Write(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkWrit
         stream.HandOff(i);
         continue;
       }
-      Draws d = draws;
-      TitleLabel l = label;
-      char* p = stream.p;
-      const char* const last = stream.end - bound;
-      for (; i < count && p <= last; ++i) {
-        std::memcpy(p, l.data(), TitleLabel::kCopy);
-        p += l.size();
-        l.Increment();
-        RawOut out{p};
-        ComposeTitle(recipe, d, out);
-        p = out.p;
-        p[0] = '\r';
-        p[1] = '\n';
-        p += 2;
-      }
-      stream.p = p;
-      label = l;
-      draws = d;
+      i = WriteShortTitles(recipe, draws, label, i, count, stream.p, stream.end - bound);
     }
   } else {
     for (; i < count && !stream.stopped; ++i) {
@@ -170,14 +253,14 @@ WriteEnd WriteTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count
   ChunkWriter chunks(file, ShortTitles(bound) && most < ChunkWriter::kChunk ? static_cast<size_t>(most) : ChunkWriter::kChunk);
   const PositionDraw draw(recipe.words.size());
   WriteEnd ending;
-  // The table's set-up (32768 remainders) pays from a few thousand titles on.
-  if (!draw.wide() && count >= 4096) {
-    const std::unique_ptr<uint16_t[]> table = MakeDrawTable(draw);
-    TableDraws draws{table.get(), &recipe.words, random};
+  // The tables' set-up (32768 values) pays from a few thousand titles on.
+  if (!draw.wide() && recipe.words.ends32() && count >= 4096) {
+    const DrawTables tables(recipe, draw);
+    TableDraws draws(tables, recipe.words, random);
     ending = Write(recipe, draws, count, chunks, frontEnd);
-    random = draws.random;
+    random = draws.random();
   } else {
-    DirectDraws draws{&recipe.words, draw, random};
+    DirectDraws draws{&recipe.words, draw, recipe.coreIndex, random};
     ending = Write(recipe, draws, count, chunks, frontEnd);
     random = draws.random;
   }

@@ -12,9 +12,9 @@ enum class WriteEnd { kWritten, kCancelled, kFailed };
 
 // Writes the title file's bytes: the header, then titles 0 .. count-1 (none
 // for a negative count), each "标题<i>:" and a title, every line ending in
-// CR LF, through buffers a thread writes while the next fills. Before each
-// buffer goes out the front end is asked whether to keep writing. `random` moves on by every value drawn; `failure` tells why a
-// write failed.
+// CR LF, through the buffers of a ChunkWriter. Before each buffer goes out
+// the front end is asked whether to keep writing. `random` moves on by every
+// value drawn; `failure` tells why a write failed.
 WriteEnd WriteTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ReplaceFile& file,
                      FrontEnd& frontEnd, Status& failure);
 

@@ -1,8 +1,8 @@
-// The title file's fast paths (a table from each generator value to its
-// entry, titles written straight into the buffer, buffers handed on) against
-// the plain form of the same rule, BuildTitle, across the boundaries where
-// they change: entry counts near powers of two and 32768, the separators,
-// buffer ends, titles longer than a buffer.
+// The title file's fast paths (tables by generator value, the short-title
+// loop writing straight into the buffer, buffers handed on) against the
+// plain form of the same rule, BuildTitle, across the boundaries where they
+// change: entry counts near powers of two and 32768, the separators, buffer
+// ends, titles longer than a buffer, entries too long for the tables' byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,7 +29,8 @@ std::string Numbered(size_t n, size_t spread = 13) {
   return text;
 }
 
-std::string Expected(const Shape& s) {
+// The file BuildTitle makes, and where the generator then stands.
+std::string Expected(const Shape& s, uint32_t& state) {
   Bytes bytes(s.library.size());
   std::copy(s.library.begin(), s.library.end(), bytes.data());
   const WordList words(std::move(bytes));
@@ -37,6 +38,7 @@ std::string Expected(const Shape& s) {
   CrtRandom random(s.seed);
   std::string file = test::Gbk("商品名称") + "\r\n";
   for (int32_t i = 0; i < s.count; ++i) file += test::Gbk("标题" + std::to_string(i) + ":") + BuildTitle(recipe, random);
+  state = random.state();
   return file;
 }
 
@@ -54,9 +56,11 @@ TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
   ASSERT_EQ(session.Run({std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, front),
             Outcome::kWritten);
   const std::string& got = env.nodes["titles.txt"].bytes;
-  const std::string want = Expected(s);
+  uint32_t state;
+  const std::string want = Expected(s, state);
   const size_t same = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
   EXPECT_TRUE(got == want) << got.size() << " bytes for " << want.size() << ", the same up to " << same;
+  EXPECT_EQ(session.randomState(), state);
 }
 
 std::vector<Shape> Shapes() {
@@ -71,7 +75,9 @@ std::vector<Shape> Shapes() {
   all.push_back({"TitlesJustOverHalfABuffer", Numbered(40000, 29), "w7", 524288, 5, 0});
   all.push_back({"TitlesJustUnderHalfABuffer", Numbered(40000, 29), "w7", 524000, 5, 2});
   all.push_back({"LongCoreWithLineEnd", Numbered(300), std::string(40, 'L') + "\n" + std::string(40, 'L'), 120, 3000, 0});
-  all.push_back({"CoreReachingTheLimit", Numbered(300), std::string(80, 'L'), 60, 3000, 1});
+  all.push_back({"CoreReachingTheLimit", Numbered(300), std::string(80, 'L'), 60, 5000, 1});
+  // Entries past 16 bytes and past what a byte can count, drawn through the tables.
+  all.push_back({"EntriesOfUpTo300Bytes", Numbered(3000, 300), "core", 2000, 5000, 0});
   return all;
 }
 
