@@ -247,7 +247,7 @@ WriteEnd Write(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkWrit
 
 WriteEnd WriteTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ReplaceFile& file,
                      FrontEnd& frontEnd, Status& failure) {
-  // A file known to be small gets buffers of its size.
+  // A file known to be small gets a buffer of its size.
   const uint64_t bound = TitleBound(recipe), titles = count > 0 ? static_cast<uint64_t>(count) : 0;
   const uint64_t most = sizeof kTitleFileHeader + titles * bound;
   ChunkWriter chunks(file, ShortTitles(bound) && most < ChunkWriter::kChunk ? static_cast<size_t>(most) : ChunkWriter::kChunk);
