@@ -148,11 +148,13 @@ $SUDO rm -rf "$work" "$prefix"
 $SUDO mkdir -p "$work"
 $SUDO chown "$(id -u):$(id -g)" "$work"
 # Wall and CPU (user + system) seconds: on a shared machine the CPU time is
-# the steadier figure to compare option sets by.
+# the steadier figure to compare option sets by. The build's own errors go
+# to fd 4; a redirection on the timed command itself would take time's
+# report along with them.
 TIMEFORMAT='%0R %0U %0S'
 exec 4>&2
 set +e
-{ time (
+{ time { (
   set -e
   cd "$work"
   apt-get "${APT_OPTS[@]}" source --download-only "$WX_SRC_PACKAGE=$version" >&2
@@ -166,7 +168,7 @@ set +e
   $SUDO chown "$(id -u):$(id -g)" "$prefix"
   make install > install.log 2>&1 || { tail -40 install.log >&2; exit 1; }
   cp configure.log "$prefix/configure.log"
-) 2>&4; } 2> "$work/time"
+) 2>&4; }; } 2> "$work/time"
 built=$?
 set -e
 [ $built = 0 ] || { log "the wxWidgets build failed; its files are in $work"; exit 1; }
