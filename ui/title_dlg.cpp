@@ -124,7 +124,13 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   const int mods = event.GetModifiers();
   if (key == WXK_F1 && mods == wxMOD_NONE) {
+#ifdef __WXMSW__
+    // On Windows this handler runs inside a keyboard hook, while the key
+    // press is still queued: a dialog opened here would get it again.
+    CallAfter([this] { OnSysCommand(IDM_ABOUTBOX); });
+#else
     OnSysCommand(IDM_ABOUTBOX);
+#endif
     return;
   }
 #ifdef __WXMSW__
@@ -140,6 +146,11 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
     ShowSystemMenu(anchor->ClientToScreen(wxPoint(0, anchor->GetClientSize().y / 2)));
     return;
   }
+#ifndef __WXMSW__
+  // Windows routes Enter itself, after this hook has let the key go: a
+  // focused push button is pressed, anywhere else the default button. Run
+  // from here, the generate command's message box or chooser would take
+  // the same key press as its own and close at once.
   if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && mods == wxMOD_NONE) {
     // On a focused push button Enter presses that button, as it would on
     // Windows; everywhere else it is the default button's.
@@ -150,6 +161,7 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
       return;
     }
   }
+#endif
   event.Skip();
 }
 
