@@ -53,7 +53,10 @@ bool DialogFrontEnd::KeepWriting(int64_t titlesWritten, int64_t total) {
     const int range = total > 0 ? static_cast<int>(std::min<int64_t>(total, INT32_MAX)) : 1;
     // The time rows and the cancel button are wxWidgets' own, labelled in
     // the desktop's language from its catalog.
-    progress_ = std::make_unique<wxProgressDialog>(wxString::FromUTF8(res::kAppName), ProgressText(titlesWritten), range,
+    // Laid out for the longest count it will show: the Windows progress
+    // window keeps its first size and would clip a longer one.
+    progress_ = std::make_unique<wxProgressDialog>(wxString::FromUTF8(res::kAppName),
+                                                   ProgressText(std::max(total, titlesWritten)), range,
                                                    owner_,
                                                    wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
   }
