@@ -154,7 +154,7 @@ void CTitleDlg::OnCharHook(wxKeyEvent& event) {
   if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && mods == wxMOD_NONE) {
     // On a focused push button Enter presses that button, as it would on
     // Windows; everywhere else it is the default button's.
-    if (!wxDynamicCast(FindFocus(), wxButton)) {
+    if (!dynamic_cast<wxButton*>(FindFocus())) {  // wxDynamicCast casts before it checks
       wxCommandEvent click(wxEVT_BUTTON, IDOK);
       click.SetEventObject(FindWindow(IDOK));
       OnOK(click);
