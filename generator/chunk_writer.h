@@ -23,7 +23,7 @@ class ChunkWriter {
   size_t capacity() const { return capacity_; }
   // Writes the buffer's first `size` bytes; the buffer is free again after.
   // False once a write has failed.
-  bool Submit(size_t size, bool /*last*/) {
+  bool Submit(size_t size) {
     if (status_.ok()) status_ = file_.Write(buffer_.get(), size);
     return status_.ok();
   }

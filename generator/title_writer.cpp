@@ -18,10 +18,10 @@ class Stream {
       : chunks_(chunks), frontEnd_(frontEnd), total_(total), p(chunks.buffer()), end(p + chunks.capacity()) {}
 
   // Asks the front end, then sends the buffer on.
-  void HandOff(int64_t done, bool last = false) {
+  void HandOff(int64_t done) {
     if (!frontEnd_.KeepWriting(done, total_)) {
       Stop(WriteEnd::kCancelled);
-    } else if (!chunks_.Submit(static_cast<size_t>(p - chunks_.buffer()), last)) {
+    } else if (!chunks_.Submit(static_cast<size_t>(p - chunks_.buffer()))) {
       Stop(WriteEnd::kFailed);
     } else {
       p = chunks_.buffer();
@@ -239,7 +239,7 @@ WriteEnd Write(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkWrit
       stream.Append("\r\n", 2, i);
     }
   }
-  if (!stream.stopped) stream.HandOff(total, true);
+  if (!stream.stopped) stream.HandOff(total);
   return stream.ending;
 }
 
