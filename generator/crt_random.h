@@ -62,7 +62,6 @@ class PositionDraw {
     if (wide_) r = r << 15 | random.Next();
     return Reduce(r);
   }
-  size_t count() const { return count_; }
   bool wide() const { return wide_; }
 
   // r % count for any r below 2^30, without a division: with
