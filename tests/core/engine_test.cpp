@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "memory_env.h"
 #include "test_support.h"
 #include "title_rule.h"
 
@@ -29,38 +28,23 @@ std::string Numbered(size_t n, size_t spread = 13) {
   return text;
 }
 
-// The file BuildTitle makes, and where the generator then stands.
-std::string Expected(const Shape& s, uint32_t& state) {
+class FastPaths : public testing::TestWithParam<Shape> {};
+
+TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
+  const Shape& s = GetParam();
+  const test::MemoryRun run = test::RunInMemory(
+      s.library, {std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, s.seed, LibraryEncoding::kGbk);
+  ASSERT_EQ(run.outcome, Outcome::kWritten);
   Bytes bytes(s.library.size());
   std::copy(s.library.begin(), s.library.end(), bytes.data());
   const WordList words(std::move(bytes));
   const TitleRecipe recipe(words, s.core, s.maxLength, SeparatorFromIndex(s.separator));
   CrtRandom random(s.seed);
-  std::string file = test::Gbk("商品名称") + "\r\n";
-  for (int32_t i = 0; i < s.count; ++i) file += test::Gbk("标题" + std::to_string(i) + ":") + BuildTitle(recipe, random);
-  state = random.state();
-  return file;
-}
-
-class FastPaths : public testing::TestWithParam<Shape> {};
-
-TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
-  const Shape& s = GetParam();
-  test::MemoryEnv env;
-  env.Put("words.txt", s.library);
-  Session session(env);
-  session.ChooseLibrary("words.txt", LibraryEncoding::kGbk);
-  session.Seed(s.seed);
-  test::RecordingFrontEnd front;
-  front.savePath = "titles.txt";
-  ASSERT_EQ(session.Run({std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, front),
-            Outcome::kWritten);
-  const std::string& got = env.nodes["titles.txt"].bytes;
-  uint32_t state;
-  const std::string want = Expected(s, state);
-  const size_t same = std::mismatch(got.begin(), got.end(), want.begin(), want.end()).first - got.begin();
-  EXPECT_TRUE(got == want) << got.size() << " bytes for " << want.size() << ", the same up to " << same;
-  EXPECT_EQ(session.randomState(), state);
+  std::string want = test::TitleFile({});
+  for (int32_t i = 0; i < s.count; ++i) want += test::Gbk("标题" + std::to_string(i) + ":") + BuildTitle(recipe, random);
+  const size_t same = std::mismatch(run.file.begin(), run.file.end(), want.begin(), want.end()).first - run.file.begin();
+  EXPECT_TRUE(run.file == want) << run.file.size() << " bytes for " << want.size() << ", the same up to " << same;
+  EXPECT_EQ(run.state, random.state());
 }
 
 std::vector<Shape> Shapes() {

@@ -7,7 +7,6 @@
 
 #include "crt_atoi.h"
 #include "crt_random.h"
-#include "memory_env.h"
 #include "test_support.h"
 
 namespace wordloom {
@@ -30,29 +29,17 @@ struct Worked {
   int drawsTaken = -1;  // values taken from the sequence, where the titles do not show it
 };
 
-// The whole file: header, then "标题<i>:" and the title on CR LF lines.
-std::string FileOf(const std::vector<std::string>& titles) {
-  std::string file = Gbk("商品名称") + "\r\n";
-  for (size_t i = 0; i < titles.size(); ++i) file += Gbk("标题" + std::to_string(i) + ":") + titles[i] + "\r\n";
-  return file;
-}
-
 class WorkedTitles : public testing::TestWithParam<Worked> {};
 
 TEST_P(WorkedTitles, AreWhatTheFileHolds) {
   const Worked& w = GetParam();
-  test::MemoryEnv env;
-  env.Put("words.txt", w.library);
-  Session session(env);  // not seeded: a fresh session starts where a fresh process does
-  session.ChooseLibrary("words.txt");
-  test::RecordingFrontEnd front;
-  front.savePath = "titles.txt";
-  ASSERT_EQ(session.Run({w.count, w.core, w.length, w.separator}, front), Outcome::kWritten) << front.messages[0];
-  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf(w.titles));
+  const test::MemoryRun run = test::RunInMemory(w.library, {w.count, w.core, w.length, w.separator});
+  ASSERT_EQ(run.outcome, Outcome::kWritten) << run.messages[0];
+  EXPECT_EQ(run.file, test::TitleFile(w.titles));
+  CrtRandom expected;
+  for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
   if (w.drawsTaken >= 0) {
-    CrtRandom expected;
-    for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
-    EXPECT_EQ(session.randomState(), expected.state());
+    EXPECT_EQ(run.state, expected.state());
   }
 }
 
@@ -89,24 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
         Worked{"NegativeCountWritesTheHeaderAlone", kAbc, "core", "10", "-3", 0, {}, 0},
         Worked{"FieldsAreReadLikeAtoi", kAbc, "core", " +10px", "2 titles", 0, {"core,aaa,", "core,bbb,"}}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
-
-TEST(WorkedTitles, SequenceRunsOnFromOneRunToTheNext) {
-  test::MemoryEnv env;
-  env.Put("words.txt", kAbc);
-  Session session(env);
-  session.ChooseLibrary("words.txt");
-  test::RecordingFrontEnd front;
-  front.savePath = "titles.txt";
-  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
-  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
-  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,bbb,"}));
-  session.Seed(0);  // 38, 7719: another start, other titles
-  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
-  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,bbb,"}));
-  session.Seed(12345);
-  ASSERT_EQ(session.Run({"1", "core", "10", 0}, front), Outcome::kWritten);
-  EXPECT_EQ(env.nodes["titles.txt"].bytes, FileOf({"core,ccc,"}));  // 7584 and 19164 land on the core
-}
 
 TEST(CrtAtoi, ReadsLikeTheCRuntimeAndSaturates) {
   const std::pair<const char*, int32_t> cases[] = {

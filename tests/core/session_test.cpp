@@ -14,7 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kHeader = test::Gbk("商品名称") + "\r\n";
 const std::string kOld = "yesterday's only copy";
 
 struct Fixture {
@@ -111,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
     Session, Writing,
     testing::Values(
         WriteFault{"Cancelled", [](Fixture& f) { f.front.cancelAt = 0; }, Outcome::kWriteCancelled, ""},
-        WriteFault{"TargetIsAFolder", [](Fixture& f) { f.env.nodes["d/titles.txt"] = {Env::Kind::kFolder}; },
+        WriteFault{"TargetIsAFolder", [](Fixture& f) { f.env.nodes["d/titles.txt"].kind = Env::Kind::kFolder; },
                    Outcome::kWriteError, "这是一个文件夹"},
         WriteFault{"TargetIsReadOnly", [](Fixture& f) { f.env.nodes["d/titles.txt"].mode = 0444; }, Outcome::kWriteError,
                    "文件是只读的"},
@@ -152,16 +151,14 @@ TEST(Session, LinksStayLinksAndOtherFilesAreWrittenAsTheyAre) {
   Fixture f;
   f.env.nodes["d/link"] = {Env::Kind::kRegular, "", 0644, "titles.txt"};  // relative to its folder
   f.env.nodes["d/dangling"] = {Env::Kind::kRegular, "", 0644, "new.txt"};
-  f.env.nodes["d/pipe"] = {Env::Kind::kOther};
+  f.env.nodes["d/pipe"].kind = Env::Kind::kOther;
   for (const char* target : {"d/link", "d/dangling", "d/pipe", "-"}) {
     f.front.savePath = target;
     ASSERT_EQ(f.Run("1"), Outcome::kWritten) << target;
   }
-  const std::string titles = kHeader + test::Gbk("标题0:");
-  EXPECT_EQ(f.env.nodes["d/titles.txt"].bytes, titles + "core,aaa,\r\n");
-  EXPECT_EQ(f.env.nodes["d/new.txt"].bytes, titles + "core,bbb,\r\n");
-  EXPECT_EQ(f.env.nodes["d/pipe"].bytes, titles + "core,bbb,\r\n");
-  EXPECT_EQ(f.env.nodes["<stdout>"].bytes, titles + "core,bbb,\r\n");
+  EXPECT_EQ(f.env.nodes["d/titles.txt"].bytes, test::TitleFile({"core,aaa,"}));
+  for (const char* file : {"d/new.txt", "d/pipe", "<stdout>"})
+    EXPECT_EQ(f.env.nodes[file].bytes, test::TitleFile({"core,bbb,"})) << file;
   EXPECT_EQ(f.env.nodes["d/link"].linkTo, "titles.txt");
   EXPECT_EQ(f.env.nodes["d/dangling"].linkTo, "new.txt");
 }
@@ -183,7 +180,19 @@ TEST(Session, ReportsProgressBeforeEachBufferGoesOut) {
   Fixture h;
   ASSERT_EQ(h.Run("-1"), Outcome::kWritten);
   EXPECT_EQ(h.front.progress, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
-  EXPECT_EQ(h.env.nodes["d/titles.txt"].bytes, kHeader);
+  EXPECT_EQ(h.env.nodes["d/titles.txt"].bytes, test::TitleFile({}));
+}
+
+TEST(Session, SequenceRunsOnFromOneWrittenFileToTheNext) {
+  Fixture f;
+  const auto titles = [&](uint32_t seed) {
+    if (seed) f.session.Seed(seed);
+    EXPECT_EQ(f.Run("1"), Outcome::kWritten);
+    return f.env.nodes["d/titles.txt"].bytes;
+  };
+  EXPECT_EQ(titles(0), test::TitleFile({"core,aaa,"}));
+  EXPECT_EQ(titles(0), test::TitleFile({"core,bbb,"}));
+  EXPECT_EQ(titles(12345), test::TitleFile({"core,ccc,"}));  // 7584 and 19164 land on the core
 }
 
 }  // namespace

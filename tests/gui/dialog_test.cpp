@@ -1,6 +1,12 @@
 // The dialog as built from its template (controls, captions, order, the
-// separator list, digit-only fields), its tab order, the About command and Esc.
+// separator list, digit-only fields), its tab order, the About command and
+// Esc, and the language of the toolkit's own texts.
 #include <dlfcn.h>
+#include <libintl.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
 
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -128,4 +134,25 @@ TEST(TitleDialogTest, AboutCommandOpensTheAboutBoxAndEscEndsTheDialog) {
   dlg.CallAfter([&dlg] { SendKey(dlg.FindWindow(IDC_CORE_WORD), wxEVT_CHAR_HOOK, WXK_ESCAPE); });
   EXPECT_EQ(dlg.ShowModal(), IDCANCEL);
   g_allowRealModal = false;
+}
+
+// The toolkit's own texts (the choosers' and message boxes' buttons, the
+// progress window's rows and button) come from GTK's and wxWidgets'
+// catalogs: Chinese on a Chinese desktop and only there. The test command
+// runs this suite once more under zh_CN.UTF-8.
+TEST(DesktopLanguageTest, ToolkitTextsFollowTheDesktop) {
+  std::string wanted = "C";  // the locale asked for messages in, as setlocale reads it
+  for (const char* var : {"LANG", "LC_MESSAGES", "LC_ALL"})
+    if (const char* value = std::getenv(var); value && *value) wanted = value;
+  const bool chinese = wanted.rfind("zh_CN", 0) == 0;
+  // setlocale falls back to "C" when the asked locale is not generated.
+  ASSERT_EQ(std::string(std::setlocale(LC_MESSAGES, nullptr)), wanted)
+      << "the locale " << wanted << " is missing (scripts/deps.sh generates zh_CN.UTF-8)";
+  const auto hasChinese = [](const wxString& text) {
+    return std::any_of(text.begin(), text.end(), [](wxUniChar c) { return c >= 0x4E00 && c <= 0x9FFF; });
+  };
+  for (const char* text : {"&Cancel", "Elapsed time:", "Remaining time:", "&Save", "&Yes", "&No"})
+    EXPECT_EQ(hasChinese(wxGetTranslation(text)), chinese) << text << " under " << wanted;
+  for (const char* text : {"_Cancel", "_Save", "_Open", "_OK"})
+    EXPECT_EQ(hasChinese(wxString::FromUTF8(dgettext("gtk30", text))), chinese) << text << " under " << wanted;
 }

@@ -5,6 +5,7 @@
 #include "dialog_front_end.h"
 #include "gui_test_support.h"
 #include "resource.h"
+#include "test_support.h"
 #include "title_dlg.h"
 #include "wordloom/messages.h"
 
@@ -12,15 +13,17 @@ using namespace wordloom;
 
 namespace {
 
+using test::ReadFile;
 const char kLibrary[] = "core\naaa\nbbb\nccc\n";
-// GBK bytes of the header line 商品名称 and of 标题, which starts each title.
-const std::string kHeader = "\xC9\xCC\xC6\xB7\xC3\xFB\xB3\xC6\r\n";
-const std::string kLabel = "\xB1\xEA\xCC\xE2";
 
 class GenerateTest : public testing::Test {
  protected:
   // The dialog's sequence is not seeded here: it starts where a fresh program does.
-  void SetUp() override { dlg.session().ChooseLibrary(tmp.Write("lib.txt", kLibrary)); }
+  void SetUp() override { dlg.session().ChooseLibrary(Write("lib.txt", kLibrary)); }
+  std::filesystem::path Write(const std::string& name, const std::string& bytes) {
+    test::WriteFile(tmp / name, bytes);
+    return tmp / name;
+  }
 
   void Fill(const char* count, const char* core, const char* length, int separator = 0) {
     for (auto [id, text] : {std::pair{IDC_TITLE_COUNT, count}, {IDC_CORE_WORD, core}, {IDC_TITLE_LENGTH, length}})
@@ -30,7 +33,7 @@ class GenerateTest : public testing::Test {
   void Click(int id) { ::Click(dlg.FindWindow(id)); }
 
   CTitleDlg dlg;
-  TempFolder tmp;
+  test::TempDir tmp;
 };
 
 // Shows progress at once and, as a user would, presses its cancel button as
@@ -58,8 +61,8 @@ TEST_F(GenerateTest, EachRefusalShowsItsMessage) {
   Fill("2", "core\xF0\x9F\x98\x80", "10");  // an emoji has no GBK form
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kCoreWordNotGbk));
   Fill("2", "core", "10");
-  dlg.session().ChooseLibrary(tmp.Write("bare.txt", "core\n"));
-  wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::NothingToDraw((tmp.path / "bare.txt").string())));
+  dlg.session().ChooseLibrary(Write("bare.txt", "core\n"));
+  wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::NothingToDraw((tmp / "bare.txt").string())));
   dlg.session().ChooseLibrary("");
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kNoLibraryChosen));
 }
@@ -68,30 +71,30 @@ TEST_F(GenerateTest, WholeRunWritesTheTitleFileThroughTheSaveChooser) {
   Fill("2", "core", "10");
   // The chooser proposes "test.txt" (GTK adds no extension of its own); a
   // name typed without an extension gets ".txt".
-  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out", "test.txt"));
-  EXPECT_FALSE(std::filesystem::exists(tmp.path / "out"));
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out", "test.txt"));
+  EXPECT_FALSE(std::filesystem::exists(tmp / "out"));
   // rand() from seed 1: 41 % 4 = 1 "aaa", 18467 stops the first title;
   // 6334 % 4 = 2 "bbb", then the core's position is drawn again, 19169 stops.
-  EXPECT_EQ(ReadBytes(tmp.path / "out.txt"), kHeader + kLabel + "0:core,aaa,\r\n" + kLabel + "1:core,bbb,\r\n");
+  EXPECT_EQ(ReadFile(tmp / "out.txt"), test::TitleFile({"core,aaa,", "core,bbb,"}));
 }
 
 TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   Fill("1", "core", "10");
   wxTEST_DIALOG(Click(IDOK), ExpectFile());
-  EXPECT_EQ(tmp.FileCount(), 1) << "only the library";
+  EXPECT_EQ(tmp.List(), std::vector<std::string>{"lib.txt"});
 
   // An existing "out.txt" is replaced only after "Yes"; "No" brings the chooser back.
-  const auto target = tmp.Write("out.txt", "old");
+  const auto target = Write("out.txt", "old");
   const std::string question = "“out.txt”已存在。\n要替换它吗？";
-  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out"), ExpectMessage(question, wxID_NO), ExpectFile());
-  EXPECT_EQ(ReadBytes(target), "old");
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out"), ExpectMessage(question, wxID_NO), ExpectFile());
+  EXPECT_EQ(ReadFile(target), "old");
   // Nothing was written so far, so the sequence has not moved.
-  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp.path / "out"), ExpectMessage(question, wxID_YES));
-  EXPECT_EQ(ReadBytes(target), kHeader + kLabel + "0:core,aaa,\r\n");
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out"), ExpectMessage(question, wxID_YES));
+  EXPECT_EQ(ReadFile(target), test::TitleFile({"core,aaa,"}));
 }
 
 TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
-  const auto first = tmp.Write("first.txt", kLibrary);
+  const auto first = Write("first.txt", kLibrary);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile(first));
   EXPECT_EQ(dlg.session().libraryPath(), first);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile());
@@ -99,13 +102,13 @@ TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
 }
 
 TEST_F(GenerateTest, CancelledLongRunLeavesTheOldFileAndNoOther) {
-  const auto target = tmp.Write("out.txt", "old titles");
+  const auto target = Write("out.txt", "old titles");
   CancellingFrontEnd frontEnd(&dlg);
   const RunInputs inputs{"400000", "core", "20", 0};  // about 8 MB of titles: several buffers
   Outcome outcome;
   wxTEST_DIALOG(outcome = dlg.session().Run(inputs, frontEnd), ExpectFile(target));
   EXPECT_TRUE(frontEnd.pressed);
   EXPECT_EQ(outcome, Outcome::kWriteCancelled);
-  EXPECT_TRUE(ReadBytes(target) == "old titles") << "the old file was replaced";
-  EXPECT_EQ(tmp.FileCount(), 2) << "the library and the old file, no temporary one";
+  EXPECT_TRUE(ReadFile(target) == "old titles") << "the old file was replaced";
+  EXPECT_EQ(tmp.List(), (std::vector<std::string>{"lib.txt", "out.txt"})) << "no temporary file";
 }

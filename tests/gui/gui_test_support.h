@@ -1,12 +1,9 @@
 #pragma once
 // Shared pieces of the dialog tests: modal-dialog hooks that report to
-// GoogleTest, message and chooser expectations, a temporary folder per test.
+// GoogleTest, message and chooser expectations.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <wx/app.h>
@@ -76,26 +73,4 @@ inline bool Click(wxWindow* button) {
   wxCommandEvent click(wxEVT_BUTTON, button->GetId());
   click.SetEventObject(button);
   return button->ProcessWindowEvent(click);
-}
-
-// A fresh folder for one test, removed afterwards.
-struct TempFolder {
-  std::filesystem::path path = [] {
-    std::string name = (std::filesystem::temp_directory_path() / "wordloom-gui-XXXXXX").string();
-    return std::filesystem::path(mkdtemp(name.data()));
-  }();
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path / name, std::ios::binary) << bytes;
-    return path / name;
-  }
-  long FileCount() const { return std::distance(std::filesystem::directory_iterator(path), {}); }
-};
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }

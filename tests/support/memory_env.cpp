@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "test_support.h"
+
 namespace wordloom::test {
 
 void MemoryEnv::Put(const std::string& path, const std::string& bytes, uint32_t mode) {
@@ -17,12 +19,12 @@ std::vector<std::string> MemoryEnv::Files() const {
   return files;
 }
 
-bool MemoryEnv::Fails(const char* call, Status& status) {
+std::optional<Status> MemoryEnv::Injected(const char* call) {
   const auto it = failNext.find(call);
-  if (it == failNext.end()) return false;
-  status = it->second;
+  if (it == failNext.end()) return std::nullopt;
+  const Status status = it->second;
   failNext.erase(it);
-  return true;
+  return status;
 }
 
 MemoryEnv::Node* MemoryEnv::Resolve(std::string path) {
@@ -36,12 +38,10 @@ MemoryEnv::Node* MemoryEnv::Resolve(std::string path) {
 }
 
 Status MemoryEnv::ReadFile(const std::filesystem::path& path, Bytes& out) {
-  Status status;
-  if (Fails("read", status)) return status;
+  if (auto failed = Injected("read")) return *failed;
   const Node* node = Resolve(path.string());
   if (!node) return Status::Of(Status::kNotFound);
-  if (node->kind == Kind::kFolder) return Status::Of(Status::kIsFolder);
-  if (node->kind != Kind::kRegular) return Status::Of(Status::kNotRegularFile);
+  if (node->kind != Kind::kRegular) return Status::Of(node->kind == Kind::kFolder ? Status::kIsFolder : Status::kNotRegularFile);
   out.Resize(node->bytes.size());
   if (!node->bytes.empty()) std::memcpy(out.data(), node->bytes.data(), node->bytes.size());
   return Status::Ok();
@@ -61,8 +61,7 @@ bool MemoryEnv::ReadLink(const std::filesystem::path& path, std::filesystem::pat
 }
 
 Status MemoryEnv::CreateTemp(const std::filesystem::path& target, std::filesystem::path& temp, Handle& handle) {
-  Status status;
-  if (Fails("create", status)) return status;
+  if (auto failed = Injected("create")) return *failed;
   const std::string folder = target.parent_path().string();
   if (!folder.empty() && (nodes.count(folder) == 0 || nodes[folder].kind != Kind::kFolder))
     return Status::Of(Status::kNotFound);
@@ -73,8 +72,7 @@ Status MemoryEnv::CreateTemp(const std::filesystem::path& target, std::filesyste
 }
 
 Status MemoryEnv::OpenForWriting(const std::filesystem::path& path, Handle& handle) {
-  Status status;
-  if (Fails("open", status)) return status;
+  if (auto failed = Injected("open")) return *failed;
   Node* node = Resolve(path.string());
   if (!node) return Status::Of(Status::kNotFound);
   node->bytes.clear();
@@ -90,38 +88,32 @@ Status MemoryEnv::StandardOutput(Handle& handle) {
 
 Status MemoryEnv::Write(Handle handle, const char* data, size_t size) {
   if (writeThrowsBadAlloc) throw std::bad_alloc();
-  Status status;
-  if (Fails("write", status)) return status;
-  std::string& bytes = nodes[open_.at(handle)].bytes;
+  if (auto failed = Injected("write")) return *failed;
   const size_t take = size < spaceLeft ? size : spaceLeft;
-  bytes.append(data, take);
+  nodes[open_.at(handle)].bytes.append(data, take);
   spaceLeft -= take;
   return take < size ? Status::Of(Status::kNoSpace) : Status::Ok();
 }
 
 Status MemoryEnv::SetMode(Handle handle, uint32_t mode) {
-  Status status;
-  if (Fails("setmode", status)) return status;
+  if (auto failed = Injected("setmode")) return *failed;
   nodes[open_.at(handle)].mode = mode;
   return Status::Ok();
 }
 
 Status MemoryEnv::Sync(Handle handle) {
   calls.push_back("sync " + open_.at(handle));
-  Status status;
-  return Fails("sync", status) ? status : Status::Ok();
+  return Injected("sync").value_or(Status::Ok());
 }
 
 Status MemoryEnv::Close(Handle handle) {
   open_.erase(handle);
-  Status status;
-  return Fails("close", status) ? status : Status::Ok();
+  return Injected("close").value_or(Status::Ok());
 }
 
 Status MemoryEnv::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
   calls.push_back("rename " + from.string() + ">" + to.string());
-  Status status;
-  if (Fails("rename", status)) return status;
+  if (auto failed = Injected("rename")) return *failed;
   nodes[to.string()] = nodes.at(from.string());
   nodes.erase(from.string());
   return Status::Ok();
@@ -135,6 +127,19 @@ Status MemoryEnv::SyncFolder(const std::filesystem::path& folder) {
 Status MemoryEnv::Remove(const std::filesystem::path& path) {
   calls.push_back("remove " + path.string());
   return nodes.erase(path.string()) ? Status::Ok() : Status::Of(Status::kNotFound);
+}
+
+MemoryRun RunInMemory(const std::string& library, const RunInputs& inputs, std::optional<uint32_t> seed,
+                      LibraryEncoding encoding) {
+  MemoryEnv env;
+  env.Put("words.txt", library);
+  Session session(env);
+  session.ChooseLibrary("words.txt", encoding);
+  if (seed) session.Seed(*seed);
+  RecordingFrontEnd front;
+  front.savePath = "titles.txt";
+  const Outcome outcome = session.Run(inputs, front);
+  return {outcome, env.nodes["titles.txt"].bytes, front.messages, session.randomState()};
 }
 
 }  // namespace wordloom::test

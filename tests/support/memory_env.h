@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ class MemoryEnv : public Env {
   std::string Display(const std::filesystem::path& path) override { return path.string(); }
 
  private:
-  bool Fails(const char* call, Status& status);
+  std::optional<Status> Injected(const char* call);
   Node* Resolve(std::string path);
   std::map<Handle, std::string> open_;
   Handle nextHandle_ = 10;

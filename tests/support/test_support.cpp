@@ -23,6 +23,12 @@ std::string Gbk(const std::string& utf8) {
   return out;
 }
 
+std::string TitleFile(const std::vector<std::string>& titles) {
+  std::string file = Gbk("商品名称") + "\r\n";
+  for (size_t i = 0; i < titles.size(); ++i) file += Gbk("标题" + std::to_string(i) + ":") + titles[i] + "\r\n";
+  return file;
+}
+
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "wordloom-test-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");

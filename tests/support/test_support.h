@@ -11,6 +11,10 @@ namespace wordloom::test {
 // GBK bytes of UTF-8 text, through the system's iconv rather than our codec.
 std::string Gbk(const std::string& utf8);
 
+// A title file holding these titles: the header, then "标题<i>:" and the
+// title on CR LF lines.
+std::string TitleFile(const std::vector<std::string>& titles);
+
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
  public:
@@ -47,5 +51,16 @@ class RecordingFrontEnd : public FrontEnd {
     return static_cast<int>(progress.size()) - 1 != cancelAt;
   }
 };
+
+// One generate command with its files in memory: what it wrote, said and
+// left the random sequence at. Unseeded, a session starts as a fresh process.
+struct MemoryRun {
+  Outcome outcome;
+  std::string file;
+  std::vector<std::string> messages;
+  uint32_t state;
+};
+MemoryRun RunInMemory(const std::string& library, const RunInputs& inputs, std::optional<uint32_t> seed = {},
+                      LibraryEncoding encoding = LibraryEncoding::kAuto);
 
 }  // namespace wordloom::test
