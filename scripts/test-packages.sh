@@ -156,8 +156,8 @@ exe_resources() {
 }
 check "zip: Wordloom.exe carries version record $version and the Chinese catalog" exe_resources
 
-# shellcheck source=../tests/windows/wine-env.sh
-source tests/windows/wine-env.sh
+# shellcheck source=../scripts/wine-env.sh
+source scripts/wine-env.sh
 wine_env_init
 wine_cli() {
   (cd "$win" && env -u DISPLAY LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 wine wordloom-cli.exe --library words.txt \

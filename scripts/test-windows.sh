@@ -24,8 +24,8 @@ cmake -S . -B "$WINDOWS_BUILD_DIR/linux" -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$WINDOWS_BUILD_DIR/linux" --target wordloom-cli -j"${WORDLOOM_JOBS:-2}" > /dev/null
 linux_cli=$WINDOWS_BUILD_DIR/linux/cli/wordloom-cli
 
-# shellcheck source=../tests/windows/wine-env.sh
-source tests/windows/wine-env.sh
+# shellcheck source=../scripts/wine-env.sh
+source scripts/wine-env.sh
 wine_env_init
 wineserver -p  # one server for all the runs below: each start is then quick
 trap 'wineserver -k 2>/dev/null || true' EXIT

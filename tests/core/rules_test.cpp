@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                "1", 0, {Gbk("核心,红色,白色,蓝色,红色,蓝色,")}, 8},
         Worked{"CoreThatAloneReachesTheLimitStillTakesItsDraw", "core\nab\n", "core", "1", "2", 0, {"core,", "core,"}, 2},
         Worked{"TitleThatCanNeverGrowTakesNoDraw", "core\n\n\n", "core", "10", "2", 2, {"core", "core"}, 0},
+        Worked{"CoreOfExactlyTheLimitTakesItsDrawEvenWhenNothingCanGrow", "core\n\n", "core", "4", "2", 2, {"core", "core"}, 2},
         // 41 and 18467 draw the empty entry; then the core five times, 5705 the empty one again.
         Worked{"EmptyEntriesLeaveSeparatorsSideBySide", "core\n\n", "core", "8", "1", 0, {"core,,,,"}},
         Worked{"DuplicateOfTheCoreCanBeDrawn", "core\ncore\n", "core", "12", "1", 0, {"core,core,"}},
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CrtAtoi, ReadsLikeTheCRuntimeAndSaturates) {
   const std::pair<const char*, int32_t> cases[] = {
-      {"60", 60},          {"  \t\n-12abc", -12},   {"+7", 7},
+      {"60", 60},          {"  \t\n-12abc", -12}, {"\v\f\r8", 8},   {"+7", 7},
       {"007", 7},          {"", 0},                 {"abc", 0},
       {"- 5", 0},          {"12 34", 12},           {"\xEF\xBC\x91", 0},  // a full-width digit is not one
       {"2147483647", INT32_MAX},  {"2147483648", INT32_MAX}, {"99999999999999999999", INT32_MAX},
