@@ -114,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"GbkRoadTiesWithMiddleDot", "\xC2\xB7\n", kAuto, "\xC2\xB7\n"},
         TextCase{"Utf8MiddleDotAndAccentInChinese", "米·兰\n咖啡café\n卡布奇诺\n", kAuto, Gbk("米·兰\n咖啡café\n卡布奇诺\n")},
         TextCase{"Utf8OneCharacter", "中\n", kAuto, Gbk("中\n")},
+        TextCase{"Utf8WithTheLastRowOfLevel1", "专座\n", kAuto, Gbk("专座\n")},  // 座 is D7F9 in GBK
         TextCase{"Utf8AfterLongAsciiHead", std::string(100000, 'a') + "\n连衣裙\n", kAuto, std::string(100000, 'a') + Gbk("\n连衣裙\n")},
         TextCase{"Utf8OneLongLine", Repeat("连衣裙", 30000), kAuto, Repeat(Gbk("连衣裙"), 30000)},
         TextCase{"Utf8HeadGbkTail", Repeat("连衣裙\n", 30000) + Gbk("夏季\n"), kAuto, Repeat("连衣裙\n", 30000) + Gbk("夏季\n")},
@@ -127,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         // § (U+00A7) in three bytes instead of two: not UTF-8, so GBK bytes as they are.
         TextCase{"OverlongFormIsNotUtf8", "a\n\xE0\x82\xA7\n", kAuto, "a\n\xE0\x82\xA7\n"},
         TextCase{"OverlongFormRefusedAsUtf8", "a\n\xE0\x82\xA7\n", LibraryEncoding::kUtf8, "", TextFault::kMalformed, 2},
+        TextCase{"OverlongTwoByteFormRefusedAsUtf8", "a\n\xC1\xA7\n", LibraryEncoding::kUtf8, "", TextFault::kMalformed, 2},
         TextCase{"ForcedGbkKeepsAMark", "\xEF\xBB\xBF" + Gbk("甲"), LibraryEncoding::kGbk, "\xEF\xBB\xBF" + Gbk("甲")},
         TextCase{"ForcedUtf8SkipsItsMark", "\xEF\xBB\xBF" + kText, LibraryEncoding::kUtf8, Gbk(kText)},
         TextCase{"ForcedUtf8ThatIsGbk", "ok\n" + Gbk("甲乙"), LibraryEncoding::kUtf8, "", TextFault::kMalformed, 2},
