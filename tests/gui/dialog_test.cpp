@@ -24,17 +24,6 @@
 
 namespace {
 
-// Sends a key of the given event type to a window; true when it lets the key through.
-bool SendKey(wxWindow* target, wxEventType type, int c) {
-  wxKeyEvent key(type);
-  key.m_uniChar = c;
-  key.m_keyCode = c < 128 ? c : static_cast<int>(WXK_NONE);
-  key.SetEventObject(target);
-  key.SetId(target->GetId());
-  target->ProcessWindowEvent(key);
-  return key.GetSkipped();
-}
-
 // The control holding GTK's keyboard focus in the dialog: the dialog's child
 // whose widget is or contains the focused widget; 0 for none.
 int FocusedControl(wxDialog& dlg) {

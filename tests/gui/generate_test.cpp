@@ -32,12 +32,7 @@ class GenerateTest : public testing::Test {
   }
   void Click(int id) { ::Click(dlg.FindWindow(id)); }
   // Enter in the core word field, as the dialog's key hook sees it.
-  void Enter() {
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = WXK_RETURN;
-    key.SetEventObject(dlg.FindWindow(IDC_CORE_WORD));
-    dlg.FindWindow(IDC_CORE_WORD)->ProcessWindowEvent(key);
-  }
+  void Enter() { SendKey(dlg.FindWindow(IDC_CORE_WORD), wxEVT_CHAR_HOOK, WXK_RETURN); }
 
   CTitleDlg dlg;
   test::TempDir tmp;

@@ -74,3 +74,14 @@ inline bool Click(wxWindow* button) {
   click.SetEventObject(button);
   return button->ProcessWindowEvent(click);
 }
+
+// Sends a key of the given event type to a window; true when it lets the key through.
+inline bool SendKey(wxWindow* target, wxEventType type, int c) {
+  wxKeyEvent key(type);
+  key.m_uniChar = c;
+  key.m_keyCode = c < 128 ? c : static_cast<int>(WXK_NONE);
+  key.SetEventObject(target);
+  key.SetId(target->GetId());
+  target->ProcessWindowEvent(key);
+  return key.GetSkipped();
+}
