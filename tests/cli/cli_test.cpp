@@ -74,8 +74,9 @@ class Cli {
 class CliTest : public testing::Test {
  protected:
   void SetUp() override { WriteFile(lib_, "core\r\naaa\r\nbbb\r\nccc\r\n"); }
-  std::vector<std::string> Args(const std::string& count, const std::string& output, const std::string& core = "core") {
-    return {"-l", lib_, "-c", core, "-n", "10", "-N", count, "-s", "comma", "-o", output};
+  std::vector<std::string> Args(const std::string& count, const std::string& output, const std::string& core = "core",
+                                const std::string& length = "10", const std::string& separator = "comma") {
+    return {"-l", lib_, "-c", core, "-n", length, "-N", count, "-s", separator, "-o", output};
   }
   // Temporary files beside the title file: .titles.txt.wordloom-XXXXXX
   std::vector<fs::path> Temps() const {
@@ -87,7 +88,7 @@ class CliTest : public testing::Test {
 
   test::TempDir dir_;
   const std::string lib_ = (dir_ / "words.txt").string(), out_ = (dir_ / "titles.txt").string();
-  const std::string twoTitles_ = Gbk("商品名称\r\n标题0:") + "core,aaa,\r\n" + Gbk("标题1:") + "core,bbb,\r\n";
+  const std::string twoTitles_ = test::TitleFile({"core,aaa,", "core,bbb,"});
 };
 
 // The core word and messages come in the terminal's encoding: zh_CN.GBK,
@@ -108,17 +109,14 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
     bool gbkTerminal = false;
   };
   const std::string l = lib_, o = out_, utf8Lib = "连衣裙\n红色\n蓝色\n白色\n";
-  const auto run = [&](const std::string& core, const char* length, const char* count, const char* sep) {
-    return std::vector<std::string>{"-l", l, "-c", core, "-n", length, "-N", count, "-s", sep, "-o", "-"};
-  };
   // 41%4=1 fits at 11 bytes with both spaces; 18467%4=3 would pass 12.
-  const std::string dress = Gbk("商品名称\r\n标题0:连衣裙 红色 \r\n");
+  const std::string dress = test::TitleFile({Gbk("连衣裙 红色 ")});
   const Case cases[] = {
       {Args("2", "-"), 0, "", twoTitles_},
       {{"--library", l, "--core", "core", "--length", "10", "--count", "1", "--output", "-"}, 0, "",
-       Gbk("商品名称\r\n标题0:") + "coreaaa\r\n"},  // no separator unless asked for
+       test::TitleFile({"coreaaa"})},  // no separator unless asked for
       {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "comma", "--seed", "0", "-o", "-"}, 0, "",
-       Gbk("商品名称\r\n标题0:") + "core,bbb,\r\n"},
+       test::TitleFile({"core,bbb,"})},
       {{"-l", l, "--core=", "-n", "10", "-N", "1", "-o", o}, 1, msg::kCoreWordRequired},
       {{"-l", l, "-c", "", "-n", "", "-N", "", "-o", o}, 1, msg::kCoreWordRequired},
       {{"-l", l, "-c", "core", "--length=", "-N", "1", "-o", o}, 1, msg::kLengthRequired},
@@ -131,13 +129,13 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "tab", "-o", o}, 2, "tab"},
       {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "--encoding", "big5", "-o", o}, 2, "big5"},
       {{"--frobnicate"}, 2, ""},
-      {run("连衣裙", "12", "1", "space"), 0, "", dress, utf8Lib},  // as a UTF-8 terminal types it
-      {run(Gbk("连衣裙"), "12", "1", "space"), 0, "", dress, utf8Lib, true},
-      {run(Gbk("连衣裙"), "0", "1", "space"), 1, Gbk(msg::kLengthRequired) + "\n", "", utf8Lib, true},
+      {Args("1", "-", "连衣裙", "12", "space"), 0, "", dress, utf8Lib},  // as a UTF-8 terminal types it
+      {Args("1", "-", Gbk("连衣裙"), "12", "space"), 0, "", dress, utf8Lib, true},
+      {Args("1", "-", Gbk("连衣裙"), "0", "space"), 1, Gbk(msg::kLengthRequired) + "\n", "", utf8Lib, true},
       // GBK libraries whose bytes are valid UTF-8 too: 猫 / 茅 / 路 spell è / é / ·, 女装 ... Ů װ.
-      {run("猫", "12", "3", "comma"), 0, "", Gbk("商品名称\r\n标题0:猫,路,路,茅,\r\n标题1:猫,路,茅,茅,\r\n标题2:猫,路,路,茅,\r\n"),
+      {Args("3", "-", "猫", "12", "comma"), 0, "", test::TitleFile({Gbk("猫,路,路,茅,"), Gbk("猫,路,茅,茅,"), Gbk("猫,路,路,茅,")}),
        Gbk("猫\r\n茅\r\n路\r\n")},
-      {run("女装", "14", "2", "space"), 0, "", Gbk("商品名称\r\n标题0:女装 皮鞋 \r\n标题1:女装 童装 \r\n"),
+      {Args("2", "-", "女装", "14", "space"), 0, "", test::TitleFile({Gbk("女装 皮鞋 "), Gbk("女装 童装 ")}),
        Gbk("女装\r\n童装\r\n皮鞋\r\n")},
       {{"-l", l, "-c", "猫", "-n", "12", "-N", "1", "--encoding", "utf-8", "-o", "-"}, 1, "第 1 行不是有效的 UTF-8 文本", "",
        Gbk("连衣裙\r\n红色\r\n")},
