@@ -3,7 +3,6 @@
 // decoder) and by round trips.
 #include <iconv.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include "fuzz_check.h"
 #include "gbk_codec.h"
 #include "library_text.h"
+#include "test_support.h"
 
 using namespace wordloom;
 
@@ -35,8 +35,7 @@ std::optional<std::string> Iconv(const char* to, const char* from, std::string_v
 bool ValidUtf8(std::string_view s) { return Iconv("UTF-32LE", "UTF-8", s).has_value(); }
 
 std::optional<std::string> ToGbk(std::string_view data, LibraryEncoding encoding, TextFault& fault) {
-  Bytes bytes(data.size());
-  if (!data.empty()) std::memcpy(bytes.data(), data.data(), data.size());
+  Bytes bytes = test::BytesOf(data);
   fault = LibraryTextToGbk(bytes, encoding);
   if (fault) return std::nullopt;
   return std::string(bytes.data(), bytes.size());

@@ -4,7 +4,6 @@
 // what the plain form of the rule, BuildTitle, makes from the same sequence.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstring>
 
 #include "crt_atoi.h"
 #include "fuzz_check.h"
@@ -56,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string typedCore = fdp.ConsumeRandomLengthString(256);
   const std::string library = fdp.ConsumeRemainingBytesAsString();
   // The list the run will see.
-  Bytes text(library.size());
-  std::memcpy(text.data(), library.data(), library.size());
+  Bytes text = test::BytesOf(library);
   const bool convertible = !LibraryTextToGbk(text, LibraryEncoding::kAuto);
   const WordList words(std::move(text));
   const std::string core = (flags & 1) && !words.empty() ? std::string(words[coreChoice % words.size()]) : typedCore;

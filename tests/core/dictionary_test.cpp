@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -17,8 +16,7 @@ namespace {
 
 // True when `library`, loaded as the program loads it, comes out as `gbk`.
 bool ReadsAs(const std::string& library, const std::string& gbk) {
-  Bytes bytes(library.size());
-  std::memcpy(bytes.data(), library.data(), library.size());
+  Bytes bytes = test::BytesOf(library);
   return !LibraryTextToGbk(bytes, LibraryEncoding::kAuto) && std::string(bytes.data(), bytes.size()) == gbk;
 }
 

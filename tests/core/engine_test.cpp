@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "memory_env.h"
 #include "test_support.h"
 #include "title_rule.h"
 
@@ -35,9 +36,7 @@ TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
   const test::MemoryRun run = test::RunInMemory(
       s.library, {std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, s.seed, LibraryEncoding::kGbk);
   ASSERT_EQ(run.outcome, Outcome::kWritten);
-  Bytes bytes(s.library.size());
-  std::copy(s.library.begin(), s.library.end(), bytes.data());
-  const WordList words(std::move(bytes));
+  const WordList words(test::BytesOf(s.library));
   const TitleRecipe recipe(words, s.core, s.maxLength, SeparatorFromIndex(s.separator));
   CrtRandom random(s.seed);
   std::string want = test::TitleFile({});

@@ -2,8 +2,6 @@
 // to GBK from each encoding.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "library_text.h"
 #include "test_support.h"
 #include "word_list.h"
@@ -11,14 +9,9 @@
 namespace wordloom {
 namespace {
 
+using test::BytesOf;
 using test::Gbk;
 using V = std::vector<std::string>;
-
-Bytes BytesOf(const std::string& s) {
-  Bytes b(s.size());
-  if (!s.empty()) std::memcpy(b.data(), s.data(), s.size());
-  return b;
-}
 
 V Entries(const std::string& text) {
   const WordList list(BytesOf(text));

@@ -7,6 +7,7 @@
 
 #include "crt_atoi.h"
 #include "crt_random.h"
+#include "memory_env.h"
 #include "test_support.h"
 
 namespace wordloom {

@@ -19,11 +19,7 @@ const char kLibrary[] = "core\naaa\nbbb\nccc\n";
 class GenerateTest : public testing::Test {
  protected:
   // The dialog's sequence is not seeded here: it starts where a fresh program does.
-  void SetUp() override { dlg.session().ChooseLibrary(Write("lib.txt", kLibrary)); }
-  std::filesystem::path Write(const std::string& name, const std::string& bytes) {
-    test::WriteFile(tmp / name, bytes);
-    return tmp / name;
-  }
+  void SetUp() override { dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", kLibrary)); }
 
   void Fill(const char* count, const char* core, const char* length, int separator = 0) {
     for (auto [id, text] : {std::pair{IDC_TITLE_COUNT, count}, {IDC_CORE_WORD, core}, {IDC_TITLE_LENGTH, length}})
@@ -63,7 +59,7 @@ TEST_F(GenerateTest, EachRefusalShowsItsMessage) {
   Fill("2", "core\xF0\x9F\x98\x80", "10");  // an emoji has no GBK form
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kCoreWordNotGbk));
   Fill("2", "core", "10");
-  dlg.session().ChooseLibrary(Write("bare.txt", "core\n"));
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "bare.txt", "core\n"));
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::NothingToDraw((tmp / "bare.txt").string())));
   dlg.session().ChooseLibrary("");
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kNoLibraryChosen));
@@ -86,7 +82,7 @@ TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   EXPECT_EQ(tmp.List(), std::vector<std::string>{"lib.txt"});
 
   // An existing "out.txt" is replaced only after "Yes"; "No" brings the chooser back.
-  const auto target = Write("out.txt", "old");
+  const auto target = test::WriteFile(tmp / "out.txt", "old");
   const std::string question = "“out.txt”已存在。\n要替换它吗？";
   wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out"), ExpectMessage(question, wxID_NO), ExpectFile());
   EXPECT_EQ(ReadFile(target), "old");
@@ -96,7 +92,7 @@ TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
 }
 
 TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
-  const auto first = Write("first.txt", kLibrary);
+  const auto first = test::WriteFile(tmp / "first.txt", kLibrary);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile(first));
   EXPECT_EQ(dlg.session().libraryPath(), first);
   wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile());
@@ -104,7 +100,7 @@ TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
 }
 
 TEST_F(GenerateTest, CancelledLongRunLeavesTheOldFileAndNoOther) {
-  const auto target = Write("out.txt", "old titles");
+  const auto target = test::WriteFile(tmp / "out.txt", "old titles");
   CancellingFrontEnd frontEnd(&dlg);
   const RunInputs inputs{"400000", "core", "20", 0};  // about 8 MB of titles: several buffers
   Outcome outcome;

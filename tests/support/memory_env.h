@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "env.h"
+#include "wordloom/session.h"
 
 namespace wordloom::test {
 
@@ -54,5 +55,16 @@ class MemoryEnv : public Env {
   Handle nextHandle_ = 10;
   int tempCount_ = 0;
 };
+
+// One generate command with its files in memory: what it wrote, said and
+// left the random sequence at. Unseeded, a session starts as a fresh process.
+struct MemoryRun {
+  Outcome outcome;
+  std::string file;
+  std::vector<std::string> messages;
+  uint32_t state;
+};
+MemoryRun RunInMemory(const std::string& library, const RunInputs& inputs, std::optional<uint32_t> seed = {},
+                      LibraryEncoding encoding = LibraryEncoding::kAuto);
 
 }  // namespace wordloom::test

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -47,8 +48,15 @@ std::vector<std::string> TempDir::List() const {
   return names;
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  return path;
+}
+
+Bytes BytesOf(std::string_view bytes) {
+  Bytes b(bytes.size());
+  if (!bytes.empty()) std::memcpy(b.data(), bytes.data(), bytes.size());
+  return b;
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -2,14 +2,19 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "bytes.h"
 #include "wordloom/session.h"
 
 namespace wordloom::test {
 
 // GBK bytes of UTF-8 text, through the system's iconv rather than our codec.
 std::string Gbk(const std::string& utf8);
+
+// The bytes of a string as the loader holds a file's.
+Bytes BytesOf(std::string_view bytes);
 
 // A title file holding these titles: the header, then "标题<i>:" and the
 // title on CR LF lines.
@@ -28,7 +33,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// Writes the file and gives its path back.
+std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
 // A front end that remembers what the run asked of it; `cancelAt` answers
@@ -51,16 +57,5 @@ class RecordingFrontEnd : public FrontEnd {
     return static_cast<int>(progress.size()) - 1 != cancelAt;
   }
 };
-
-// One generate command with its files in memory: what it wrote, said and
-// left the random sequence at. Unseeded, a session starts as a fresh process.
-struct MemoryRun {
-  Outcome outcome;
-  std::string file;
-  std::vector<std::string> messages;
-  uint32_t state;
-};
-MemoryRun RunInMemory(const std::string& library, const RunInputs& inputs, std::optional<uint32_t> seed = {},
-                      LibraryEncoding encoding = LibraryEncoding::kAuto);
 
 }  // namespace wordloom::test
