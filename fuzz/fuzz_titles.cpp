@@ -4,7 +4,6 @@
 // what the plain form of the rule, BuildTitle, makes from the same sequence.
 #include <fuzzer/FuzzedDataProvider.h>
 
-
 #include "crt_atoi.h"
 #include "fuzz_check.h"
 #include "library_text.h"
