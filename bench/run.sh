@@ -58,15 +58,16 @@ measure() {
 # for the one before it.
 settle() { rm -f "$WORK/out.txt" "$WORK/dd.out" "$WORK/dd.tmp"; sync; }
 
+# The middle of the numbers on standard input.
+middle() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 median() { # NAME COLUMN(2 time, 3 KiB, 4 CPU time)
-  awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$RAW" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$RAW" | middle
 }
 maxof() { awk -v n="$1" -v c="$2" '$1 == n && $c > m { m = $c } END { print m + 0 }' "$RAW"; }
 # The median of run-by-run ratios of NAME's wall time to REFERENCE's, each
 # run paired with the reference measured right after it.
 paired() { # NAME REFERENCE
-  awk -v a="$1" -v b="$2" '$1 == a { x[++i] = $2 } $1 == b { y[++j] = $2 } END { for (k = 1; k <= i && k <= j; ++k) print x[k] / y[k] }' "$RAW" |
-    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  awk -v a="$1" -v b="$2" '$1 == a { x[++i] = $2 } $1 == b { y[++j] = $2 } END { for (k = 1; k <= i && k <= j; ++k) print x[k] / y[k] }' "$RAW" | middle
 }
 
 # run_w1 NAME LIBRARY COUNT RUNS [only]: the CLI writing a new file, then dd
