@@ -138,22 +138,6 @@ TEST(Session, ReplacesAnExistingFileOnlyOnceItIsOnTheDisk) {
   EXPECT_EQ(f.env.calls, std::vector<std::string>{"rename d/.titles.txt.wordloom-2>d/titles.txt"});
 }
 
-TEST(Session, LinksStayLinksAndOtherFilesAreWrittenAsTheyAre) {
-  Fixture f;
-  f.env.nodes["d/link"] = {Env::Kind::kRegular, "", 0644, "titles.txt"};  // relative to its folder
-  f.env.nodes["d/dangling"] = {Env::Kind::kRegular, "", 0644, "new.txt"};
-  f.env.nodes["d/pipe"].kind = Env::Kind::kOther;
-  for (const char* target : {"d/link", "d/dangling", "d/pipe", "-"}) {
-    f.front.savePath = target;
-    ASSERT_EQ(f.Run("1"), Outcome::kWritten) << target;
-  }
-  EXPECT_EQ(f.env.nodes["d/titles.txt"].bytes, test::TitleFile({"core,aaa,"}));
-  for (const char* file : {"d/new.txt", "d/pipe", "<stdout>"})
-    EXPECT_EQ(f.env.nodes[file].bytes, test::TitleFile({"core,bbb,"})) << file;
-  EXPECT_EQ(f.env.nodes["d/link"].linkTo, "titles.txt");
-  EXPECT_EQ(f.env.nodes["d/dangling"].linkTo, "new.txt");
-}
-
 TEST(Session, ReportsProgressBeforeEachBufferGoesOut) {
   Fixture f;
   ASSERT_EQ(f.Run("200000"), Outcome::kWritten);  // about 4 MB of titles

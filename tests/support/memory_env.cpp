@@ -7,14 +7,10 @@
 
 namespace wordloom::test {
 
-void MemoryEnv::Put(const std::string& path, const std::string& bytes, uint32_t mode) {
-  nodes[path] = Node{Kind::kRegular, bytes, mode, {}};
-}
-
 std::vector<std::string> MemoryEnv::Files() const {
   std::vector<std::string> files;
   for (const auto& [path, node] : nodes) {
-    if (node.kind == Kind::kRegular) files.push_back(path + (node.linkTo.empty() ? "=" + node.bytes : "->" + node.linkTo));
+    if (node.kind == Kind::kRegular) files.push_back(path + "=" + node.bytes);
   }
   return files;
 }
@@ -27,19 +23,14 @@ std::optional<Status> MemoryEnv::Injected(const char* call) {
   return status;
 }
 
-MemoryEnv::Node* MemoryEnv::Resolve(std::string path) {
-  for (int depth = 0; depth < 40; ++depth) {
-    const auto it = nodes.find(path);
-    if (it == nodes.end()) return nullptr;
-    if (it->second.linkTo.empty()) return &it->second;
-    path = (std::filesystem::path(path).parent_path() / it->second.linkTo).string();
-  }
-  return nullptr;
+MemoryEnv::Node* MemoryEnv::Find(const std::filesystem::path& path) {
+  const auto it = nodes.find(path.string());
+  return it == nodes.end() ? nullptr : &it->second;
 }
 
 Status MemoryEnv::ReadFile(const std::filesystem::path& path, Bytes& out) {
   if (auto failed = Injected("read")) return *failed;
-  const Node* node = Resolve(path.string());
+  const Node* node = Find(path);
   if (!node) return Status::Of(Status::kNotFound);
   if (node->kind != Kind::kRegular) return Status::Of(node->kind == Kind::kFolder ? Status::kIsFolder : Status::kNotRegularFile);
   out.Resize(node->bytes.size());
@@ -49,15 +40,8 @@ Status MemoryEnv::ReadFile(const std::filesystem::path& path, Bytes& out) {
 
 Status MemoryEnv::Inspect(const std::filesystem::path& path, PathInfo& info) {
   info = PathInfo();
-  if (const Node* node = Resolve(path.string())) info = {node->kind, node->mode, (node->mode & 0222) == 0};
+  if (const Node* node = Find(path)) info = {node->kind, node->mode, (node->mode & 0222) == 0};
   return Status::Ok();
-}
-
-bool MemoryEnv::ReadLink(const std::filesystem::path& path, std::filesystem::path& target) {
-  const auto it = nodes.find(path.string());
-  if (it == nodes.end() || it->second.linkTo.empty()) return false;
-  target = it->second.linkTo;
-  return true;
 }
 
 Status MemoryEnv::CreateTemp(const std::filesystem::path& target, std::filesystem::path& temp, Handle& handle) {
@@ -66,23 +50,8 @@ Status MemoryEnv::CreateTemp(const std::filesystem::path& target, std::filesyste
   if (!folder.empty() && (nodes.count(folder) == 0 || nodes[folder].kind != Kind::kFolder))
     return Status::Of(Status::kNotFound);
   temp = target.parent_path() / ("." + target.filename().string() + ".wordloom-" + std::to_string(++tempCount_));
-  nodes[temp.string()] = Node{Kind::kRegular, {}, 0600, {}};
+  nodes[temp.string()] = Node{Kind::kRegular, {}, 0600};
   open_[handle = nextHandle_++] = temp.string();
-  return Status::Ok();
-}
-
-Status MemoryEnv::OpenForWriting(const std::filesystem::path& path, Handle& handle) {
-  if (auto failed = Injected("open")) return *failed;
-  Node* node = Resolve(path.string());
-  if (!node) return Status::Of(Status::kNotFound);
-  node->bytes.clear();
-  open_[handle = nextHandle_++] = path.string();
-  return Status::Ok();
-}
-
-Status MemoryEnv::StandardOutput(Handle& handle) {
-  nodes["<stdout>"].kind = Kind::kOther;
-  open_[handle = nextHandle_++] = "<stdout>";
   return Status::Ok();
 }
 
@@ -125,7 +94,6 @@ Status MemoryEnv::SyncFolder(const std::filesystem::path& folder) {
 }
 
 Status MemoryEnv::Remove(const std::filesystem::path& path) {
-  calls.push_back("remove " + path.string());
   return nodes.erase(path.string()) ? Status::Ok() : Status::Of(Status::kNotFound);
 }
 

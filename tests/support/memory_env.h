@@ -17,27 +17,27 @@ class MemoryEnv : public Env {
     Kind kind = Kind::kRegular;
     std::string bytes;
     uint32_t mode = 0644;
-    std::string linkTo;  // a symbolic link when not empty, relative to its folder
   };
   std::map<std::string, Node> nodes;
-  // The next call of this name ("read", "create", "open", "write", "sync",
+  // The next call of this name ("read", "create", "write", "sync",
   // "close", "rename", "setmode") fails with this status.
   std::map<std::string, Status> failNext;
   size_t spaceLeft = SIZE_MAX;      // bytes writes may add before the disk is full
   bool writeThrowsBadAlloc = false;  // out of memory in the middle of the run
   uint32_t umask = 022;
-  std::vector<std::string> calls;    // "sync T", "rename T>F", "syncfolder D", "remove T" ...
+  std::vector<std::string> calls;    // "sync T", "rename T>F", "syncfolder D"
 
-  void Put(const std::string& path, const std::string& bytes, uint32_t mode = 0644);
+  void Put(const std::string& path, const std::string& bytes) { nodes[path] = Node{Kind::kRegular, bytes}; }
   // Everything but folders, as "path=bytes", sorted: what a test expects left.
   std::vector<std::string> Files() const;
 
   Status ReadFile(const std::filesystem::path& path, Bytes& out) override;
   Status Inspect(const std::filesystem::path& path, PathInfo& info) override;
-  bool ReadLink(const std::filesystem::path& path, std::filesystem::path& target) override;
   Status CreateTemp(const std::filesystem::path& target, std::filesystem::path& temp, Handle& handle) override;
-  Status OpenForWriting(const std::filesystem::path& path, Handle& handle) override;
-  Status StandardOutput(Handle& handle) override;
+  // Links, devices and standard output are left to the tests on real files.
+  bool ReadLink(const std::filesystem::path&, std::filesystem::path&) override { return false; }
+  Status OpenForWriting(const std::filesystem::path&, Handle&) override { return Status::Of(Status::kOther); }
+  Status StandardOutput(Handle&) override { return Status::Of(Status::kOther); }
   Status Write(Handle handle, const char* data, size_t size) override;
   Status SetMode(Handle handle, uint32_t mode) override;
   uint32_t NewFileMode() override { return 0666 & ~umask; }
@@ -50,7 +50,7 @@ class MemoryEnv : public Env {
 
  private:
   std::optional<Status> Injected(const char* call);
-  Node* Resolve(std::string path);
+  Node* Find(const std::filesystem::path& path);
   std::map<Handle, std::string> open_;
   Handle nextHandle_ = 10;
   int tempCount_ = 0;
