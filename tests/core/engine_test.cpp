@@ -39,8 +39,7 @@ TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
   const WordList words(test::BytesOf(s.library));
   const TitleRecipe recipe(words, s.core, s.maxLength, SeparatorFromIndex(s.separator));
   CrtRandom random(s.seed);
-  std::string want = test::TitleFile({});
-  for (int32_t i = 0; i < s.count; ++i) want += test::Gbk("标题" + std::to_string(i) + ":") + BuildTitle(recipe, random);
+  const std::string want = test::TitleFile(test::BuiltTitles(recipe, random, s.count));
   const size_t same = std::mismatch(run.file.begin(), run.file.end(), want.begin(), want.end()).first - run.file.begin();
   EXPECT_TRUE(run.file == want) << run.file.size() << " bytes for " << want.size() << ", the same up to " << same;
   EXPECT_EQ(run.state, random.state());

@@ -25,9 +25,19 @@ std::string Gbk(const std::string& utf8) {
 }
 
 std::string TitleFile(const std::vector<std::string>& titles) {
-  std::string file = Gbk("商品名称") + "\r\n";
-  for (size_t i = 0; i < titles.size(); ++i) file += Gbk("标题" + std::to_string(i) + ":") + titles[i] + "\r\n";
+  static const std::string header = Gbk("商品名称") + "\r\n", label = Gbk("标题");
+  std::string file = header;
+  for (size_t i = 0; i < titles.size(); ++i) file += label + std::to_string(i) + ":" + titles[i] + "\r\n";
   return file;
+}
+
+std::vector<std::string> BuiltTitles(const TitleRecipe& recipe, CrtRandom& random, int64_t count) {
+  std::vector<std::string> titles;
+  for (int64_t i = 0; i < count; ++i) {
+    titles.push_back(BuildTitle(recipe, random));
+    titles.back().resize(titles.back().size() - 2);
+  }
+  return titles;
 }
 
 TempDir::TempDir() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bytes.h"
+#include "title_rule.h"
 #include "wordloom/session.h"
 
 namespace wordloom::test {
@@ -19,6 +20,10 @@ Bytes BytesOf(std::string_view bytes);
 // A title file holding these titles: the header, then "标题<i>:" and the
 // title on CR LF lines.
 std::string TitleFile(const std::vector<std::string>& titles);
+
+// The next `count` titles the plain form of the rule, BuildTitle, makes,
+// each without its CR LF, as TitleFile takes them.
+std::vector<std::string> BuiltTitles(const TitleRecipe& recipe, CrtRandom& random, int64_t count);
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
