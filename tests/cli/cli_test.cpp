@@ -34,12 +34,15 @@ class Cli {
     std::string binary = WORDLOOM_CLI;
     if (o.asNobody) {  // the build folder may be out of nobody's reach; a copy is not
       fs::permissions(io_.path(), fs::perms(0755));
-      binary = fs::copy_file(binary, io_ / "cli") ? (io_ / "cli").string() : binary;
+      fs::copy_file(binary, io_ / "cli");
+      binary = (io_ / "cli").string();
     }
     if ((pid_ = ::fork()) != 0) return;
-    const int out = ::open((io_ / "out").c_str(), O_WRONLY | O_CREAT, 0666), err = ::open((io_ / "err").c_str(), O_WRONLY | O_CREAT, 0666);
+    const int out = ::open((io_ / "out").c_str(), O_WRONLY | O_CREAT, 0666);
+    const int err = ::open((io_ / "err").c_str(), O_WRONLY | O_CREAT, 0666);
     const struct rlimit limit = {o.fileSizeLimit, o.fileSizeLimit};
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || (o.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit)) ||
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+        (o.fileSizeLimit && ::setrlimit(RLIMIT_FSIZE, &limit)) ||
         (o.asNobody && (::setgroups(0, nullptr) || ::setgid(65534) || ::setuid(65534))))
       ::_exit(125);
     std::vector<char*> argv{binary.data()};

@@ -37,9 +37,9 @@ TEST_P(WorkedTitles, AreWhatTheFileHolds) {
   const test::MemoryRun run = test::RunInMemory(w.library, {w.count, w.core, w.length, w.separator});
   ASSERT_EQ(run.outcome, Outcome::kWritten) << run.messages[0];
   EXPECT_EQ(run.file, test::TitleFile(w.titles));
-  CrtRandom expected;
-  for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
   if (w.drawsTaken >= 0) {
+    CrtRandom expected;
+    for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
     EXPECT_EQ(run.state, expected.state());
   }
 }
