@@ -82,8 +82,8 @@ TEST(TitleDialogTest, TabVisitsEachTabStopOnceInTemplateOrder) {
   }
   dlg.FindWindow(IDOK)->SetFocus();
   // Navigate moves the focus the way the Tab key does, through the toolkit's
-  // own focus chain; a control that takes the focus twice (GTK's combo box
-  // arrow) shows up twice.
+  // own focus chain; a stop inside a control that wxWidgets does not know
+  // (GTK's combo box arrow) shows up as no control.
   std::vector<int> visited{FocusedControl()};
   for (int i = 0; i < 7; ++i) {
     dlg.FindWindow(IDOK)->Navigate(wxNavigationKeyEvent::IsForward);
