@@ -57,16 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                         : nullptr;
   if (!refusal && (count > kMaxCount || maxLength > kMaxLength)) return 0;
 
-  test::MemoryEnv env;
-  env.Put("words.txt", library);
-  if (flags & 2) env.Put("titles.txt", "old titles\r\n");
-  const std::vector<std::string> before = env.Files();
-  Session session(env);
-  session.ChooseLibrary("words.txt");
-  session.Seed(seed);
-  test::RecordingFrontEnd front;
-  front.savePath = "titles.txt";
-  const Outcome outcome = session.Run({countText, core, lengthText, separatorIndex}, front);
+  test::MemorySession m(library);
+  if (flags & 2) m.env.Put("d/titles.txt", "old titles\r\n");
+  const std::vector<std::string> before = m.env.Files();
+  m.session.Seed(seed);
+  const Outcome outcome = m.Run({countText, core, lengthText, separatorIndex});
 
   // The three checks in order, then a library that cannot be converted, then one with nothing to draw.
   const TitleRecipe recipe(words, core, maxLength, SeparatorFromIndex(separatorIndex));
@@ -74,14 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            : !convertible                                  ? Outcome::kEncodingError
                                                                            : Outcome::kWritten;
   CHECK(outcome == expected);
-  CHECK(front.saveRequests == (outcome == Outcome::kWritten ? 1 : 0));
-  CHECK(front.messages.size() == (outcome == Outcome::kWritten ? 0u : 1u));
-  if (refusal) CHECK(front.messages[0] == refusal);
+  CHECK(m.front.saveRequests == (outcome == Outcome::kWritten ? 1 : 0));
+  CHECK(m.front.messages.size() == (outcome == Outcome::kWritten ? 0u : 1u));
+  if (refusal) CHECK(m.front.messages[0] == refusal);
   if (outcome != Outcome::kWritten) {
-    CHECK(env.Files() == before && session.randomState() == seed);
+    CHECK(m.env.Files() == before && m.session.randomState() == seed);
   } else {
-    CheckTitleFile(env.nodes["titles.txt"].bytes, count, recipe, seed);
-    CHECK(env.Files().size() == 2);  // the library and the title file, no temporary one
+    CheckTitleFile(m.file(), count, recipe, seed);
+    CHECK(m.env.Files().size() == 2);  // the library and the title file, no temporary one
   }
   return 0;
 }

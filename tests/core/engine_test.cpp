@@ -33,16 +33,17 @@ class FastPaths : public testing::TestWithParam<Shape> {};
 
 TEST_P(FastPaths, WriteWhatThePlainRuleBuilds) {
   const Shape& s = GetParam();
-  const test::MemoryRun run = test::RunInMemory(
-      s.library, {std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}, s.seed, LibraryEncoding::kGbk);
-  ASSERT_EQ(run.outcome, Outcome::kWritten);
+  test::MemorySession m(s.library, LibraryEncoding::kGbk);
+  m.session.Seed(s.seed);
+  ASSERT_EQ(m.Run({std::to_string(s.count), s.core, std::to_string(s.maxLength), s.separator}), Outcome::kWritten);
   const WordList words(test::BytesOf(s.library));
   const TitleRecipe recipe(words, s.core, s.maxLength, SeparatorFromIndex(s.separator));
   CrtRandom random(s.seed);
   const std::string want = test::TitleFile(test::BuiltTitles(recipe, random, s.count));
-  const size_t same = std::mismatch(run.file.begin(), run.file.end(), want.begin(), want.end()).first - run.file.begin();
-  EXPECT_TRUE(run.file == want) << run.file.size() << " bytes for " << want.size() << ", the same up to " << same;
-  EXPECT_EQ(run.state, random.state());
+  const std::string& file = m.file();
+  const size_t same = std::mismatch(file.begin(), file.end(), want.begin(), want.end()).first - file.begin();
+  EXPECT_TRUE(file == want) << file.size() << " bytes for " << want.size() << ", the same up to " << same;
+  EXPECT_EQ(m.session.randomState(), random.state());
 }
 
 std::vector<Shape> Shapes() {

@@ -34,13 +34,13 @@ class WorkedTitles : public testing::TestWithParam<Worked> {};
 
 TEST_P(WorkedTitles, AreWhatTheFileHolds) {
   const Worked& w = GetParam();
-  const test::MemoryRun run = test::RunInMemory(w.library, {w.count, w.core, w.length, w.separator});
-  ASSERT_EQ(run.outcome, Outcome::kWritten) << run.messages[0];
-  EXPECT_EQ(run.file, test::TitleFile(w.titles));
+  test::MemorySession m(w.library);
+  ASSERT_EQ(m.Run({w.count, w.core, w.length, w.separator}), Outcome::kWritten) << m.front.messages[0];
+  EXPECT_EQ(m.file(), test::TitleFile(w.titles));
   if (w.drawsTaken >= 0) {
     CrtRandom expected;
     for (int i = 0; i < w.drawsTaken; ++i) expected.Next();
-    EXPECT_EQ(run.state, expected.state());
+    EXPECT_EQ(m.session.randomState(), expected.state());
   }
 }
 

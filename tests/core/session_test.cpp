@@ -17,18 +17,9 @@ using namespace std::string_literals;
 
 const std::string kOld = "yesterday's only copy";
 
-struct Fixture {
-  test::MemoryEnv env;
-  Session session{env};
-  test::RecordingFrontEnd front;
-  Fixture() {
-    env.nodes["d"].kind = Env::Kind::kFolder;
-    env.Put("d/words.txt", "core\r\naaa\r\nbbb\r\nccc\r\n");
-    env.Put("d/titles.txt", kOld);
-    session.ChooseLibrary("d/words.txt");
-    front.savePath = "d/titles.txt";
-  }
-  Outcome Run(const std::string& count = "3") { return session.Run({count, "core", "10", 0}, front); }
+struct Fixture : test::MemorySession {
+  Fixture() : MemorySession("core\r\naaa\r\nbbb\r\nccc\r\n") { env.Put("d/titles.txt", kOld); }
+  Outcome Run(const std::string& count = "3") { return MemorySession::Run({count, "core", "10", 0}); }
 };
 
 TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
@@ -40,7 +31,7 @@ TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
   for (const auto& c : cases) {
     Fixture f;
     f.session.ChooseLibrary("");  // the library comes later: no word about it yet
-    EXPECT_EQ(f.session.Run({c[0], c[1], c[2], 0}, f.front), Outcome::kInputRefused);
+    EXPECT_EQ(f.MemorySession::Run({c[0], c[1], c[2], 0}), Outcome::kInputRefused);
     EXPECT_EQ(f.front.messages, std::vector<std::string>{c[3]}) << c[0] << "|" << c[1] << "|" << c[2];
     EXPECT_EQ(f.front.saveRequests, 0);
   }
@@ -97,6 +88,10 @@ TEST_P(Writing, FailsWithoutTouchingTheOldFile) {
   EXPECT_EQ(f.session.randomState(), 1u) << "a run that writes nothing leaves the sequence alone";
 }
 
+std::function<void(Fixture&)> Failing(const char* call, Status::Code code) {
+  return [=](Fixture& f) { f.env.failNext[call] = Status::Of(code); };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Session, Writing,
     testing::Values(
@@ -106,19 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
         WriteFault{"TargetIsReadOnly", [](Fixture& f) { f.env.nodes["d/titles.txt"].mode = 0444; }, Outcome::kWriteError,
                    "文件是只读的"},
         WriteFault{"FolderMissing", [](Fixture&) {}, Outcome::kWriteError, "文件或文件夹不存在", "e/titles.txt"},
-        WriteFault{"FolderRefusesNewFiles", [](Fixture& f) { f.env.failNext["create"] = Status::Of(Status::kNoAccess); },
-                   Outcome::kWriteError, "没有访问权限"},
-        WriteFault{"ModeCannotBeSet", [](Fixture& f) { f.env.failNext["setmode"] = Status::Of(Status::kNoAccess); },
-                   Outcome::kWriteError, "没有访问权限"},
+        WriteFault{"FolderRefusesNewFiles", Failing("create", Status::kNoAccess), Outcome::kWriteError, "没有访问权限"},
+        WriteFault{"ModeCannotBeSet", Failing("setmode", Status::kNoAccess), Outcome::kWriteError, "没有访问权限"},
         WriteFault{"DiskFullMidway", [](Fixture& f) { f.env.spaceLeft = 1500000; }, Outcome::kWriteError, "磁盘空间不足"},
-        WriteFault{"WriteFails", [](Fixture& f) { f.env.failNext["write"] = Status::Of(Status::kDeviceError); },
-                   Outcome::kWriteError, "读写设备出错"},
-        WriteFault{"SyncFails", [](Fixture& f) { f.env.failNext["sync"] = Status::Of(Status::kQuotaFull); },
-                   Outcome::kWriteError, "磁盘配额已用完"},
-        WriteFault{"CloseFails", [](Fixture& f) { f.env.failNext["close"] = Status::Of(Status::kNoSpace); },
-                   Outcome::kWriteError, "磁盘空间不足"},
-        WriteFault{"RenameFails", [](Fixture& f) { f.env.failNext["rename"] = Status::Of(Status::kInUse); },
-                   Outcome::kWriteError, "文件正被其他程序使用"},
+        WriteFault{"WriteFails", Failing("write", Status::kDeviceError), Outcome::kWriteError, "读写设备出错"},
+        WriteFault{"SyncFails", Failing("sync", Status::kQuotaFull), Outcome::kWriteError, "磁盘配额已用完"},
+        WriteFault{"CloseFails", Failing("close", Status::kNoSpace), Outcome::kWriteError, "磁盘空间不足"},
+        WriteFault{"RenameFails", Failing("rename", Status::kInUse), Outcome::kWriteError, "文件正被其他程序使用"},
         WriteFault{"MemoryRunsOut", [](Fixture& f) { f.env.writeThrowsBadAlloc = true; }, Outcome::kOutOfMemory, ""}),
     [](const testing::TestParamInfo<WriteFault>& info) { return info.param.name; });
 
@@ -143,27 +132,24 @@ TEST(Session, ReportsProgressBeforeEachBufferGoesOut) {
   ASSERT_EQ(f.Run("200000"), Outcome::kWritten);  // about 4 MB of titles
   ASSERT_GE(f.front.progress.size(), 4u);
   for (size_t i = 1; i < f.front.progress.size(); ++i) EXPECT_LT(f.front.progress[i - 1].first, f.front.progress[i].first);
-  EXPECT_EQ(f.front.progress.back(), std::make_pair(int64_t{200000}, int64_t{200000}));
   EXPECT_EQ(f.front.progress.front().second, 200000);
+  EXPECT_EQ(f.front.progress.back(), std::make_pair(int64_t{200000}, int64_t{200000}));
   // Cancelled at the second buffer: nothing more is written, and no file.
   Fixture g;
   g.front.cancelAt = 1;
   EXPECT_EQ(g.Run("100000"), Outcome::kWriteCancelled);
   EXPECT_EQ(g.front.progress.size(), 2u);
-  EXPECT_EQ(g.env.nodes["d/titles.txt"].bytes, kOld);
+  EXPECT_EQ(g.file(), kOld);
   // A negative count asks once, about no titles at all.
   Fixture h;
   ASSERT_EQ(h.Run("-1"), Outcome::kWritten);
   EXPECT_EQ(h.front.progress, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
-  EXPECT_EQ(h.env.nodes["d/titles.txt"].bytes, test::TitleFile({}));
+  EXPECT_EQ(h.file(), test::TitleFile({}));
 }
 
 TEST(Session, SequenceRunsOnFromOneWrittenFileToTheNext) {
   Fixture f;
-  const auto next = [&] {
-    EXPECT_EQ(f.Run("1"), Outcome::kWritten);
-    return f.env.nodes["d/titles.txt"].bytes;
-  };
+  const auto next = [&] { return f.Run("1") == Outcome::kWritten ? f.file() : "refused"; };
   EXPECT_EQ(next(), test::TitleFile({"core,aaa,"}));
   EXPECT_EQ(next(), test::TitleFile({"core,bbb,"}));
   f.session.Seed(12345);

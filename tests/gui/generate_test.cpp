@@ -65,7 +65,11 @@ TEST_F(GenerateTest, EachRefusalShowsItsMessage) {
   wxTEST_DIALOG(Click(IDOK), ExpectMessage(msg::kNoLibraryChosen));
 }
 
-TEST_F(GenerateTest, WholeRunWritesTheTitleFileThroughTheSaveChooser) {
+TEST_F(GenerateTest, WholeRunReadsTheChosenLibraryAndWritesThroughTheSaveChooser) {
+  const auto library = test::WriteFile(tmp / "chosen.txt", kLibrary);
+  wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile(library));
+  wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile());  // cancelled: the library stays
+  EXPECT_EQ(dlg.session().libraryPath(), library);
   Fill("2", "core", "10");
   // The chooser proposes "test.txt" (GTK adds no extension of its own); a
   // name typed without an extension gets ".txt".
@@ -89,14 +93,6 @@ TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   // Nothing was written so far, so the sequence has not moved.
   wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out"), ExpectMessage(question, wxID_YES));
   EXPECT_EQ(ReadFile(target), test::TitleFile({"core,aaa,"}));
-}
-
-TEST_F(GenerateTest, OpenChooserSetsTheLibraryAndCancelKeepsIt) {
-  const auto first = test::WriteFile(tmp / "first.txt", kLibrary);
-  wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile(first));
-  EXPECT_EQ(dlg.session().libraryPath(), first);
-  wxTEST_DIALOG(Click(IDC_OPEN_LIBRARY), ExpectFile());
-  EXPECT_EQ(dlg.session().libraryPath(), first);
 }
 
 TEST_F(GenerateTest, CancelledLongRunLeavesTheOldFileAndNoOther) {

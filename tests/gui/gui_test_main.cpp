@@ -10,14 +10,11 @@
 #include "desktop_language.h"
 #include "gui_test_support.h"
 
-bool g_allowRealModal = false;
-
 namespace {
 
-// Outside wxTEST_DIALOG no dialog may block the run, unless a test asks for it.
+// Outside wxTEST_DIALOG no dialog may block the run.
 struct SafetyHook : wxModalDialogHook {
   int Enter(wxDialog* dlg) override {
-    if (g_allowRealModal) return wxID_NONE;
     ADD_FAILURE() << "unexpected modal dialog \"" << dlg->GetTitle().utf8_string() << "\"";
     return wxID_CANCEL;
   }
@@ -39,17 +36,12 @@ int main(int argc, char** argv) {
   // A display busy with many test programs at once may turn a connection
   // away now and then; a few tries tell that apart from having none. GTK
   // itself is asked, since wxWidgets cannot start twice in one process.
-  using GtkInitCheck = int (*)(int*, char***);
-  bool display = true;
   // wxWidgets keeps GTK from setting the locale; so must this early start,
   // or the locale would be set before the program's own set-up runs.
-  if (auto disableSetlocale = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "gtk_disable_setlocale"))) {
-    disableSetlocale();
-  }
-  if (auto initCheck = reinterpret_cast<GtkInitCheck>(dlsym(RTLD_DEFAULT, "gtk_init_check"))) {
-    display = false;
-    for (int attempt = 1; !(display = initCheck(nullptr, nullptr)) && attempt < 5; ++attempt) usleep(500000);
-  }
+  reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "gtk_disable_setlocale"))();
+  const auto initCheck = reinterpret_cast<int (*)(int*, char***)>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
+  bool display = false;
+  for (int attempt = 0; attempt < 5 && !(display = initCheck(nullptr, nullptr)); ++attempt) usleep(500000);
   if (display) wxApp::SetInstance(new wxApp);
   if (!display || !wxEntryStart(argc, argv)) {
     wxLog::FlushActive();

@@ -65,9 +65,6 @@ struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
   const char* proposed_;
 };
 
-// While set, the safety hook of the test program lets dialogs really run modally.
-extern bool g_allowRealModal;
-
 // Presses a button the way a click does; true when something handled it.
 inline bool Click(wxWindow* button) {
   wxCommandEvent click(wxEVT_BUTTON, button->GetId());
