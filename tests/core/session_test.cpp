@@ -134,17 +134,6 @@ TEST(Session, ReportsProgressBeforeEachBufferGoesOut) {
   for (size_t i = 1; i < f.front.progress.size(); ++i) EXPECT_LT(f.front.progress[i - 1].first, f.front.progress[i].first);
   EXPECT_EQ(f.front.progress.front().second, 200000);
   EXPECT_EQ(f.front.progress.back(), std::make_pair(int64_t{200000}, int64_t{200000}));
-  // Cancelled at the second buffer: nothing more is written, and no file.
-  Fixture g;
-  g.front.cancelAt = 1;
-  EXPECT_EQ(g.Run("100000"), Outcome::kWriteCancelled);
-  EXPECT_EQ(g.front.progress.size(), 2u);
-  EXPECT_EQ(g.file(), kOld);
-  // A negative count asks once, about no titles at all.
-  Fixture h;
-  ASSERT_EQ(h.Run("-1"), Outcome::kWritten);
-  EXPECT_EQ(h.front.progress, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
-  EXPECT_EQ(h.file(), test::TitleFile({}));
 }
 
 TEST(Session, SequenceRunsOnFromOneWrittenFileToTheNext) {
