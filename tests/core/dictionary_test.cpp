@@ -19,7 +19,7 @@ bool ReadsAs(const std::string& library, const std::string& gbk) {
   return !LibraryTextToGbk(bytes, LibraryEncoding::kAuto) && std::string(bytes.data(), bytes.size()) == gbk;
 }
 
-TEST(DictionaryWords, GbkIsNeverReadAsUtf8AndUtf8NearlyNeverAsGbk) {
+TEST(DictionaryWords, GbkIsNeverReadAsUtf8AndUtf8AlmostNeverAsGbk) {
   std::ifstream file(WORDLOOM_JIEBA_DICT);
   ASSERT_TRUE(file) << "cannot read the jieba dictionary at \"" WORDLOOM_JIEBA_DICT
                        "\": install python3-jieba (scripts/deps.sh) and configure again";
@@ -41,7 +41,8 @@ TEST(DictionaryWords, GbkIsNeverReadAsUtf8AndUtf8NearlyNeverAsGbk) {
   std::printf("one-line libraries: %zu words, GBK read as UTF-8: %zu, UTF-8 read as GBK: %zu\n", words, gbkMisreads,
               utf8Misreads);
   EXPECT_EQ(gbkMisreads, 0u) << "GBK words read as UTF-8:" << examples.substr(0, 400);
-  EXPECT_LE(utf8Misreads * 100, words);
+  // 0.06%: the weights' measured rate on this dictionary; a weight set wrong misreads more.
+  EXPECT_LE(utf8Misreads * 10000, words * 6);
 }
 
 }  // namespace
