@@ -2,10 +2,13 @@
 # The Windows tests: installs the toolchain and Wine (once), builds the cached
 # wxWidgets when it is missing, cross-builds Wordloom.exe and
 # wordloom-cli.exe, then runs them under Wine:
-#  - wordloom-cli.exe against the Linux wordloom-cli over the same cases, with
-#    code page 936 and with code page 1252, title files compared byte for byte;
-#  - Wordloom.exe on Xvfb: its window, the system menu's About box, a refusal,
-#    a whole generate command by keyboard against the Linux CLI, and closing.
+#  - wordloom-cli.exe against the Linux wordloom-cli over a dozen cases, each
+#    taking a path of its own through the Windows build, with code page 936
+#    and with code page 1252: exit status, standard output and files byte for
+#    byte, and with code page 936 the messages too;
+#  - Wordloom.exe on Xvfb: its window, the system menu's About box, a whole
+#    generate command by keyboard (Enter in the count field) against the Linux
+#    CLI, and Alt+F4 ending it.
 # Exits non-zero on any failure; the last line is "N passed, M failed".
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -27,7 +27,8 @@ alive() { kill -0 "$app_pid" 2>/dev/null && xdotool search --onlyvisible --name 
 # PATH replaces the proposed name (a save chooser adds .txt itself).
 chooser() {
   wait_for 30 other "$1" || { fail "no $1 chooser"; return 1; }
-  sleep 1 && xdotool key End shift+Home BackSpace type --delay 50 "Z:${2//\//\\}" sleep 0.3 key Return
+  sleep 1 && xdotool key End shift+Home BackSpace type --delay 100 "Z:${2//\//\\}"
+  xdotool key Return
   wait_for 20 gone "$1" || fail "the $1 chooser stayed open"
 }
 
@@ -37,22 +38,24 @@ Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3> "$work/display
 wait_for 20 test -s "$work/display" || { fail "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 
-# Started from a folder of its own. Wine's own start-up now and then stalls on
-# a busy machine: such a start goes once more; a fault of the program would repeat.
-mkdir -p "$work/run" && cp "$1" "$work/run/Wordloom.exe"
+# The program starts from a folder of its own, which holds the library to open
+# and the folder to save in, Chinese names on the way.
+lib="$work/run/中文 词库/女装词库.txt" out="$work/run/输出/标题"
+mkdir -p "$(dirname "$lib")" "$(dirname "$out")" && cp "$(dirname "$0")/../../examples/words.txt" "$lib"
+cp "$1" "$work/run/Wordloom.exe"
+# Wine's own start-up now and then stalls on a busy machine: such a start goes
+# once more; a fault of the program would repeat.
 for try in 1 2; do
   (cd "$work/run" && LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 exec wine Wordloom.exe > "$work/wine.log" 2>&1) & app_pid=$!
-  wait_for 90 other Wordloom && break
+  wait_for 90 other Wordloom && pass "the window titled Wordloom appears" && break
   echo "note: no window within 90 s (start $try); Wine said:" && cat "$work/wine.log"
   kill "$app_pid" 2>/dev/null; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; app_pid=""
 done
 [ -n "$app_pid" ] || { fail "no window titled Wordloom within 90 s, twice"; exit 1; }
-pass "the window titled Wordloom appears"
 main=$(other Wordloom | head -n1)
-sleep 1 && focus "$main"  # after the first paint
 
-# Up from the system menu's top wraps to its last entry, About.
-xdotool key --clearmodifiers alt+space sleep 1 key Up sleep 0.5 key Return
+# After the first paint; up from the system menu's top wraps to its last entry, About.
+sleep 1 && focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key Up sleep 0.5 key Return
 if wait_for 20 other '关于 Wordloom'; then
   pass "Alt+Space, Up, Return opens the About box"
   focus "$(other '关于 Wordloom' | head -n1)" && xdotool key Escape
@@ -63,8 +66,6 @@ else fail "no About box from the system menu's last entry"; fi
 
 # The tab order (the template's): 开始组合 (the focus starts there), 退出,
 # count, 打开词库, core word, length, separator list.
-lib="$work/run/中文 词库/女装词库.txt" out="$work/run/输出/标题"
-mkdir -p "$(dirname "$lib")" "$(dirname "$out")" && cp "$(dirname "$0")/../../examples/words.txt" "$lib"
 focus "$main" && xdotool key Tab Tab Tab sleep 0.3 key Return
 chooser 打开 "$lib"
 # X delivers the first character of a new keyboard mapping too early; one
@@ -76,7 +77,8 @@ xdotool key Tab type --delay 50 60
 xdotool key Tab sleep 0.3 key F4 sleep 0.5 key Down sleep 0.3 key Return sleep 0.5
 # Past the buttons to the count field. Enter there must reach the save chooser
 # only once: run from the key hook, the chooser would take it as its own too.
-xdotool key Tab Tab Tab sleep 0.3 type --delay 50 30 sleep 0.3 key Return
+xdotool key Tab Tab Tab sleep 0.3 type --delay 50 30
+xdotool key Return
 chooser 另存为 "$out"
 "$2" -l "$lib" -c 连衣裙 -n 60 -N 30 -s comma -o "$work/expected.txt"
 wait_for 60 cmp -s "$work/expected.txt" "$out.txt" && pass "the keyboard's generate command writes the Linux CLI's titles at the Chinese path" ||
