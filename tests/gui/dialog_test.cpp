@@ -1,6 +1,6 @@
 // The dialog as built from its template (controls, captions, order, the
-// separator list, digit-only fields), its tab order, the About command, and
-// the language of the toolkit's own texts.
+// separator list, digit-only fields), its tab order, the About command and
+// Esc, and the language of the toolkit's own texts.
 #include <libintl.h>
 
 #include <algorithm>
@@ -70,11 +70,14 @@ TEST(TitleDialogTest, TabVisitsEachTabStopOnceInTemplateOrder) {
                                        IDC_SEPARATOR, IDOK}));
 }
 
-TEST(TitleDialogTest, AboutCommandOpensTheAboutBox) {
+TEST(TitleDialogTest, AboutCommandOpensTheAboutBoxAndEscPressesQuit) {
   CTitleDlg dlg;
   // The low four bits belong to the system and are ignored.
   wxTEST_DIALOG(dlg.OnSysCommand(IDM_ABOUTBOX | 0x000F), wxExpectDismissableModal<CAboutDlg>(wxID_OK));
   dlg.OnSysCommand(0x0020);  // opens nothing: the test program's hook fails any dialog
+  dlg.Show();  // 退出 hides a dialog that is not modal
+  SendKey(dlg.FindWindow(IDC_CORE_WORD), wxEVT_CHAR_HOOK, WXK_ESCAPE);
+  EXPECT_FALSE(dlg.IsShown());
 }
 
 // The toolkit's own texts (the choosers' and message boxes' buttons, the
