@@ -1,7 +1,9 @@
 // The platform's files under the generate command: real folders, links,
-// pipes and devices, and the permission bits a title file gets.
+// pipes and devices, permissions, and the permission bits a title file gets.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "test_support.h"
 #include "wordloom/messages.h"
@@ -77,6 +79,19 @@ TEST(PosixFiles, LibrariesThatAreNoFilesAreRefusedAtOnceAndDevicesAreWrittenAsTh
   EXPECT_EQ(f.Run("/dev/full"), Outcome::kWriteError);
   EXPECT_EQ(f.front.messages, std::vector<std::string>{msg::TitleFileUnwritable("/dev/full", "磁盘空间不足")});
   EXPECT_EQ(f.dir.List(), (std::vector<std::string>{"pipe", "words.txt"}));
+}
+
+TEST(PosixFiles, ALibraryWithoutReadPermissionSaysSo) {
+  Folder f;
+  fs::permissions(f.dir / "words.txt", fs::perms::none);
+  const std::vector<std::string> expected{msg::LibraryUnreadable((f.dir / "words.txt").string(), "没有访问权限")};
+  const pid_t child = ::fork();  // root reads anything: the run goes as nobody, in a child
+  if (child == 0)
+    ::_exit((::geteuid() == 0 && ::setuid(65534) != 0) || f.Run(f.dir / "out.txt") != Outcome::kLibraryError ||
+            f.front.messages != expected);
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0) << "the child's run did not say 没有访问权限";
 }
 
 }  // namespace
