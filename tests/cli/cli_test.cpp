@@ -102,6 +102,7 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {{"-l", (dir_ / "none.txt").string(), "-c", "core", "-n", "10", "-N", "1", "-o", o}, 3, "none.txt”：文件或文件夹不存在"},
       {Args("1", dir_.path().string()), 3, "”：这是一个文件夹。原有文件未被改动。"},
       {{"-l", l, "-c", "core", "-n", "10", "-o", o}, 2, "--count"},
+      {Args("1", o, "core", "10", "tab"), 2, "tab"},
       {{"-l", l, "-c", "core", "-n", "10", "-N", "1", "--encoding", "big5", "-o", o}, 2, "big5"},
       {Args("1", "-", "连衣裙", "12", "space"), 0, "", dress, utf8Lib},  // as a UTF-8 terminal types it
       {Args("1", "-", Gbk("连衣裙"), "12", "space"), 0, "", dress, utf8Lib, true},
