@@ -9,6 +9,7 @@
 # Prints "PASS name" or "FAIL name" per case; exits non-zero on any failure.
 set -uo pipefail
 linux_cli=$(realpath "$1") win_cli=$(realpath "$2") locale=$3 failed=0 passed=0
+examples=$(cd "$(dirname "$0")/../../examples" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/wordloom-wine-XXXXXX") && cd "$work" || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -48,5 +49,7 @@ check "an existing file is replaced, no temporary file left" "printf old > out.t
 check "a read-only file is refused" "printf old > out.txt && chmod a-w out.txt" -l lib.txt -c core -n 10 -N 3 -o out.txt
 check "UTF-8 library and core word become GBK" "printf '连衣裙\n红色\n蓝色\n白色\n' > lib.txt" -l lib.txt -c 连衣裙 -n 12 -N 1 -s space -o -
 check "UTF-16 library" "printf '连衣裙\r\n红色\r\n蓝色\r\n' | iconv -t UTF-16 > lib.txt" -l lib.txt -c 连衣裙 -n 20 -N 5 -o out.txt
+# Over a megabyte: the file goes out in more than one write.
+check "sample library, 20000 titles, seed 7" "cp '$examples/words.txt' ." -l words.txt -c 连衣裙 -n 60 -N 20000 -s space --seed 7 -o titles.txt
 check "Chinese folder and file names" "mkdir '中文 词库' 输出 && mv lib.txt '中文 词库/女装.txt'" -l "中文 词库/女装.txt" -c core -n 10 -N 5 -o 输出/标题.txt
 echo "cli-e2e [$locale]: $passed passed, $failed failed" && [ "$failed" = 0 ]
