@@ -1,8 +1,6 @@
 // Library text brought to GBK, from every encoding a user can name or the
 // program can find, checked against the system's iconv (an independent
 // decoder) and by round trips.
-#include <iconv.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,23 +14,8 @@ using namespace wordloom;
 
 namespace {
 
-// The whole of `in` converted by iconv, or nothing when iconv refuses any of it.
-std::optional<std::string> Iconv(const char* to, const char* from, std::string_view in) {
-  iconv_t cd = iconv_open(to, from);
-  CHECK(cd != reinterpret_cast<iconv_t>(-1));
-  std::string out(in.size() * 4 + 16, '\0');
-  char* ip = const_cast<char*>(in.data());
-  char* op = &out[0];
-  size_t il = in.size(), ol = out.size();
-  const size_t r = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || il != 0) return std::nullopt;
-  out.resize(out.size() - ol);
-  return out;
-}
-
 // iconv copies UTF-8 to UTF-8 without looking, so validity comes from UTF-32.
-bool ValidUtf8(std::string_view s) { return Iconv("UTF-32LE", "UTF-8", s).has_value(); }
+bool ValidUtf8(std::string_view s) { return test::Iconv("UTF-32LE", "UTF-8", s).has_value(); }
 
 std::optional<std::string> ToGbk(std::string_view data, LibraryEncoding encoding, TextFault& fault) {
   Bytes bytes = test::BytesOf(data);
@@ -50,7 +33,7 @@ void CheckConversion(std::string_view data, LibraryEncoding encoding) {
   const std::string_view body = data.substr(skip);
   TextFault fault;
   const std::optional<std::string> gbk = ToGbk(data, encoding, fault);
-  const std::optional<std::string> asUtf8 = utf16 ? Iconv("UTF-8", be ? "UTF-16BE" : "UTF-16LE", body)
+  const std::optional<std::string> asUtf8 = utf16 ? test::Iconv("UTF-8", be ? "UTF-16BE" : "UTF-16LE", body)
                                             : ValidUtf8(body) ? std::optional<std::string>(body)
                                                               : std::nullopt;
   if (gbk) return CHECK(asUtf8 && GbkToUtf8(*gbk) == *asUtf8);
@@ -83,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   }
   const std::string utf8 = GbkToUtf8(data);
   CHECK(ValidUtf8(utf8));
-  if (const std::optional<std::string> ref = Iconv("UTF-8", "CP936", data)) CHECK(utf8 == *ref);
+  if (const std::optional<std::string> ref = test::Iconv("UTF-8", "CP936", data)) CHECK(utf8 == *ref);
   return 0;
 }

@@ -19,17 +19,25 @@
 
 namespace wordloom::test {
 
-// GBK bytes of UTF-8 text, through the system's iconv rather than our codec.
-inline std::string Gbk(const std::string& utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
-  char *ip = in.data(), *op = out.data();
+// The whole of `in` converted by the system's iconv (an independent
+// decoder, not our codec), or nothing when iconv refuses any of it.
+inline std::optional<std::string> Iconv(const char* to, const char* from, std::string_view in) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error(std::string("iconv cannot convert to ") + to);
+  std::string out(in.size() * 4 + 16, '\0');
+  char *ip = const_cast<char*>(in.data()), *op = out.data();
   size_t il = in.size(), ol = out.size();
   const size_t rc = iconv(cd, &ip, &il, &op, &ol);
   iconv_close(cd);
-  if (rc == static_cast<size_t>(-1)) throw std::runtime_error("no GBK form: " + utf8);
+  if (rc == static_cast<size_t>(-1) || il != 0) return std::nullopt;
   out.resize(out.size() - ol);
   return out;
+}
+
+// GBK bytes of UTF-8 text, through iconv.
+inline std::string Gbk(const std::string& utf8) {
+  if (std::optional<std::string> gbk = Iconv("GBK", "UTF-8", utf8)) return *gbk;
+  throw std::runtime_error("no GBK form: " + utf8);
 }
 
 // The bytes of a string as the loader holds a file's.
