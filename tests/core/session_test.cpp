@@ -22,6 +22,11 @@ struct Fixture : test::MemorySession {
   Outcome Run(const std::string& count = "3") { return MemorySession::Run({count, "core", "10", 0}); }
 };
 
+// The next call of this name fails so.
+std::function<void(Fixture&)> Failing(const char* call, Status::Code code, long systemError = 0) {
+  return [=](Fixture& f) { f.env.failNext[call] = Status::Of(code, systemError); };
+}
+
 TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
   const char* cases[][4] = {
       {"", "", "", msg::kCoreWordRequired},       {"", "core", "0", msg::kLengthRequired},
@@ -29,11 +34,11 @@ TEST(Session, ChecksTheInputsInOrderBeforeAnythingElse) {
       {"", "core", "10", msg::kCountRequired},    {"-0", "core", "10", msg::kCountRequired},
   };
   for (const auto& c : cases) {
-    Fixture f;
-    f.session.ChooseLibrary("");  // the library comes later: no word about it yet
-    EXPECT_EQ(f.MemorySession::Run({c[0], c[1], c[2], 0}), Outcome::kInputRefused);
-    EXPECT_EQ(f.front.messages, std::vector<std::string>{c[3]}) << c[0] << "|" << c[1] << "|" << c[2];
-    EXPECT_EQ(f.front.saveRequests, 0);
+    test::MemorySession m("");
+    m.session.ChooseLibrary("");  // the library comes later: no word about it yet
+    EXPECT_EQ(m.Run({c[0], c[1], c[2], 0}), Outcome::kInputRefused);
+    EXPECT_EQ(m.front.messages, std::vector<std::string>{c[3]}) << c[0] << "|" << c[1] << "|" << c[2];
+    EXPECT_EQ(m.front.saveRequests, 0);
   }
 }
 
@@ -44,8 +49,8 @@ TEST(Session, LibraryThatCannotBeUsedIsNamedBeforeTheSaveStep) {
       {[](Fixture& f) { f.env.nodes.erase("d/words.txt"); }, kLibrary, unreadable("文件或文件夹不存在")},
       {[](Fixture& f) { f.env.nodes["d/words.txt"].kind = Env::Kind::kFolder; }, kLibrary, unreadable("这是一个文件夹")},
       {[](Fixture& f) { f.env.nodes["d/words.txt"].kind = Env::Kind::kOther; }, kLibrary, unreadable("这不是普通文件")},
-      {[](Fixture& f) { f.env.failNext["read"] = Status::Of(Status::kDeviceError); }, kLibrary, unreadable("读写设备出错")},
-      {[](Fixture& f) { f.env.failNext["read"] = Status::Of(Status::kOther, 5); }, kLibrary, unreadable("系统错误 5：Input/output error")},
+      {Failing("read", Status::kDeviceError), kLibrary, unreadable("读写设备出错")},
+      {Failing("read", Status::kOther, 5), kLibrary, unreadable("系统错误 5：Input/output error")},
       {[](Fixture& f) { f.env.Put("d/words.txt", "\xFF\xFE" "a\0\n\0\x3D\xD8\0\xDE"s); }, Outcome::kEncodingError,
        msg::LibraryNotGbk("d/words.txt", 2)},
       {[](Fixture& f) { f.env.Put("d/words.txt", ""); }, kRefused, msg::NothingToDraw("d/words.txt")},
@@ -86,10 +91,6 @@ TEST_P(Writing, FailsWithoutTouchingTheOldFile) {
   EXPECT_EQ(f.front.messages, message.empty() ? std::vector<std::string>() : std::vector<std::string>{message});
   EXPECT_EQ(f.env.Files(), before);
   EXPECT_EQ(f.session.randomState(), 1u) << "a run that writes nothing leaves the sequence alone";
-}
-
-std::function<void(Fixture&)> Failing(const char* call, Status::Code code) {
-  return [=](Fixture& f) { f.env.failNext[call] = Status::Of(code); };
 }
 
 INSTANTIATE_TEST_SUITE_P(
