@@ -33,12 +33,12 @@ int main(int argc, char** argv) {
   // Listing the tests (CTest's discovery) needs no display.
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
-  // A display busy with many test programs at once may turn a connection
-  // away now and then; a few tries tell that apart from having none. GTK
-  // itself is asked, since wxWidgets cannot start twice in one process.
   // wxWidgets keeps GTK from setting the locale; so must this early start,
   // or the locale would be set before the program's own set-up runs.
   reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "gtk_disable_setlocale"))();
+  // A display busy with many test programs at once may turn a connection
+  // away now and then; a few tries tell that apart from having none. GTK
+  // itself is asked, since wxWidgets cannot start twice in one process.
   const auto initCheck = reinterpret_cast<int (*)(int*, char***)>(dlsym(RTLD_DEFAULT, "gtk_init_check"));
   bool display = false;
   for (int attempt = 0; attempt < 5 && !(display = initCheck(nullptr, nullptr)); ++attempt) usleep(500000);
