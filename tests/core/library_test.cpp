@@ -28,7 +28,13 @@ TEST(WordList, SplitsLinesTheWayTextModeReadsThem) {
   EXPECT_EQ(Entries("a\rb\r\r\nc\r"), (V{"a\rb\r", "c\r"}));  // only a CR right before LF goes
   EXPECT_EQ(Entries(" x \t\n"), V{" x \t"});
   EXPECT_EQ(Entries(std::string("ab\0cd\r\nef\n\0\ng", 13)), (V{"ab", "ef", "", "g"}));
-  // Long plain LF text goes through the block scan first: a NUL or CR far in must still count.
+  // Long plain LF text goes through the block scan first: up to 64 LFs a block...
+  V many;
+  for (int i = 0; i < 300; ++i) many.push_back(std::string(i < 100 ? 0 : i * 7 % 9, static_cast<char>('a' + i % 26)));
+  std::string lines;
+  for (const std::string& entry : many) lines += entry + "\n";
+  EXPECT_EQ(Entries(lines), many);
+  // ...and a NUL or CR far in must still count.
   const std::string line(70, 'x');
   for (const char* odd : {"\0", "\r"}) {
     const std::string text = line + "\n" + line + "\n" + line + std::string(odd, 1) + "tail\n" + line + "\nend";
