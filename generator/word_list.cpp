@@ -114,14 +114,15 @@ void WordList::Split() {
       uint64_t m = lfs(v0) | lfs(v1) << 16 | lfs(v2) << 32 | lfs(v3) << 48;
       if (limit - out >= 64) {
         // Offsets go out eight at a time, whether or not as many LFs are
-        // left (the OR keeps ctz defined): a block's LF count varies, and a
-        // loop ending on it would be mispredicted about once a block.
-        Offset* const next = out + __builtin_popcountll(m);
-        for (; m != 0; out += 8) {
-          for (int k = 0; k < 8; ++k, m &= m - 1)
-            out[k] = static_cast<Offset>(i + static_cast<size_t>(__builtin_ctzll(m | 1ull << 63)));
+        // left: a block's LF count varies, and a loop ending on it would be
+        // mispredicted about once a block. Past the last LF the store is
+        // made but the position stays (the OR keeps ctz defined).
+        while (m != 0) {
+          for (int k = 0; k < 8; ++k, m &= m - 1) {
+            *out = static_cast<Offset>(i + static_cast<size_t>(__builtin_ctzll(m | 1ull << 63)));
+            out += m != 0;
+          }
         }
-        out = next;
       } else {
         for (; m != 0; m &= m - 1) add(i + static_cast<size_t>(__builtin_ctzll(m)));
       }
