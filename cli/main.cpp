@@ -21,10 +21,13 @@
 
 namespace {
 
-constexpr int kExitWritten = 0;
-constexpr int kExitRefused = 1;
+constexpr int kExitWritten = 0;  // --check: no finding
+constexpr int kExitRefused = 1;  // --check: findings
 constexpr int kExitUsage = 2;
 constexpr int kExitFile = 3;
+constexpr int kExitListUnreadable = 4;
+constexpr int kExitListNotText = 5;
+constexpr int kExitListEmpty = 6;
 
 std::filesystem::path PathFromArgument(const std::string& utf8) {
 #ifdef _WIN32
@@ -82,20 +85,39 @@ std::vector<std::string> SplitEmptyValues(std::vector<std::string> args) {
   return out;
 }
 
-int ExitStatus(wordloom::Outcome outcome) {
+int ExitStatus(wordloom::Outcome outcome, bool check) {
   using wordloom::Outcome;
   switch (outcome) {
     case Outcome::kWritten: return kExitWritten;
-    case Outcome::kInputRefused:
-    case Outcome::kEncodingError: return kExitRefused;
+    case Outcome::kInputRefused: return kExitRefused;
+    case Outcome::kEncodingError: return check ? kExitFile : kExitRefused;
+    case Outcome::kListUnreadable: return kExitListUnreadable;
+    case Outcome::kListNotText: return kExitListNotText;
+    case Outcome::kListEmpty: return kExitListEmpty;
     default: return kExitFile;
   }
 }
 
+const char kRulesHelp[] =
+    "Rules (each off unless given; with none, titles are what they always were):\n"
+    "  --no-repeat     no entry text twice in a title, and no entry equal to the core word;\n"
+    "                  an entry already in the title is drawn again\n"
+    "  --unique        no two titles of a run alike: a title made before is made again, up to\n"
+    "                  1000 times; then nothing is written and the message says how many\n"
+    "                  different titles were made\n"
+    "  --fill          a title ends only when no entry that may still go in fits; each entry\n"
+    "                  is drawn among those that fit\n"
+    "  --avoid-banned  no banned word in a title, also across two entries; entries holding\n"
+    "                  one are never drawn, and a core word holding one is refused\n"
+    "Entries that may not go in are drawn again up to 64 times, then drawn among those left.\n";
+
 const char kExitHelp[] =
-    "Exit status: 0 title file written; 1 input refused (empty core word, length or count,\n"
-    "nothing to draw, library text that cannot be brought to GBK); 2 usage error; 3 file error\n"
-    "(library unreadable, title file not written, memory ran out; an existing file is left as it was).";
+    "Exit status: 0 title file written (--check: no finding); 1 input refused (empty core word,\n"
+    "length or count, nothing to draw, library text that cannot be brought to GBK, a core word\n"
+    "holding a banned word, --unique could not make that many titles; --check: findings);\n"
+    "2 usage error; 3 file error (library unreadable, --check: also library text that cannot be\n"
+    "brought to GBK; title file not written; memory ran out; an existing file is left as it\n"
+    "was); 4 the banned-word list cannot be read; 5 it is not text; 6 it holds no word.";
 
 }  // namespace
 
@@ -113,24 +135,49 @@ int main(int argc, char** argv) {
   const wordloom::TerminalText terminal;
 
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
-  app.footer(kExitHelp);
+  app.footer(std::string(kRulesHelp) + kExitHelp);
   app.set_version_flag("--version", "wordloom-cli " WORDLOOM_VERSION);
-  std::string library, core, length, count, output, separator = "none", encoding = "auto";
+  std::string library, core, length, count, output, separator = "none", encoding = "auto", bannedList;
   uint32_t seed = 1;
+  bool check = false, report = false;
+  wordloom::TitleRules rules;
   app.add_option("-l,--library", library, "word library: one entry per line, GBK, UTF-8 or UTF-16")->required();
-  app.add_option("-c,--core", core, "core word every title begins with")->required();
-  app.add_option("-n,--length", length, "length limit of one title in bytes (text, read like atoi)")->required();
-  app.add_option("-N,--count", count, "number of titles (text, read like atoi)")->required();
+  CLI::Option* coreOption = app.add_option("-c,--core", core, "core word every title begins with");
+  CLI::Option* lengthOption = app.add_option("-n,--length", length, "length limit of one title in bytes (text, read like atoi)");
+  CLI::Option* countOption = app.add_option("-N,--count", count, "number of titles (text, read like atoi)");
   app.add_option("-s,--separator", separator, "comma, space or none (default none)")
       ->check(CLI::IsMember({"comma", "space", "none"}));
-  app.add_option("-o,--output", output, "title file to write, - for standard output")->required();
+  CLI::Option* outputOption = app.add_option("-o,--output", output, "title file to write, - for standard output");
   app.add_option("--encoding", encoding,
                  "the library's encoding: auto (default: a byte-order mark, else UTF-8 or GBK by the text), "
                  "gbk, utf-8 or utf-16")
       ->check(CLI::IsMember({"auto", "gbk", "utf-8", "utf-16"}));
   app.add_option("--seed", seed, "start the random sequence at another state (default 1)");
+  CLI::Option* checkOption =
+      app.add_flag("--check", check,
+                   "check the library instead of writing titles: encoding, duplicates, empty lines, spaces, "
+                   "separators, entries too long for --core and --length, banned words, characters marketplaces "
+                   "refuse; the report goes to standard output");
+  CLI::Option* reportOption =
+      app.add_flag("--report", report,
+                   "after writing, report on the titles to standard error: bytes used, repeated entries, "
+                   "duplicate titles, banned words");
+  app.add_option("--banned-list", bannedList,
+                 "banned words, one a line (# starts a note), instead of the built-in list; "
+                 "read like a library");
+  app.add_flag("--no-repeat", rules.noRepeat, "rule: no entry text twice in a title (see below)");
+  app.add_flag("--unique", rules.unique, "rule: no two titles of a run alike (see below)");
+  app.add_flag("--fill", rules.fill, "rule: fill each title up to the limit (see below)");
+  app.add_flag("--avoid-banned", rules.avoidBanned, "rule: no banned word in a title (see below)");
+  checkOption->excludes(countOption)->excludes(outputOption)->excludes(reportOption);
   try {
     app.parse(static_cast<int>(args.size()), argvUtf8.data());
+    // A run needs all four; a check only the library.
+    if (!check) {
+      for (CLI::Option* option : {coreOption, lengthOption, countOption, outputOption})
+        if (option->count() == 0) throw CLI::RequiredError(option->get_name());
+    }
+    if (check && rules.any()) throw CLI::ValidationError("--check", "the rules apply to a run, not to --check");
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? 0 : kExitUsage;
@@ -139,7 +186,7 @@ int main(int argc, char** argv) {
   const std::optional<std::string> coreGbk = terminal.ToGbk(core);
   if (!coreGbk) {
     std::cerr << terminal.FromUtf8(wordloom::msg::kCoreWordNotGbk) << '\n';
-    return kExitRefused;
+    return check ? kExitUsage : kExitRefused;
   }
   using wordloom::LibraryEncoding;
   const LibraryEncoding libraryEncoding = encoding == "gbk"      ? LibraryEncoding::kGbk
@@ -149,11 +196,24 @@ int main(int argc, char** argv) {
   wordloom::Session session;
   session.ChooseLibrary(PathFromArgument(library), libraryEncoding);
   session.Seed(seed);
+  if (!bannedList.empty()) session.UseBannedList(PathFromArgument(bannedList));
   wordloom::RunInputs inputs;
   inputs.countText = count;
   inputs.lengthText = length;
   inputs.coreWord = *coreGbk;
   inputs.separatorIndex = separator == "comma" ? 0 : separator == "space" ? 1 : 2;
+  inputs.rules = rules;
+  inputs.report = report;
   CliFrontEnd frontEnd(terminal, output);
-  return ExitStatus(session.Run(inputs, frontEnd));
+  if (check) {
+    wordloom::LibraryReport libraryReport;
+    const wordloom::Outcome outcome = session.Check(inputs, frontEnd, libraryReport);
+    if (outcome != wordloom::Outcome::kChecked) return ExitStatus(outcome, true);
+    std::cout << terminal.FromUtf8(wordloom::msg::LibraryReportText(libraryReport)) << std::flush;
+    return libraryReport.total() == 0 ? kExitWritten : kExitRefused;
+  }
+  const wordloom::Outcome outcome = session.Run(inputs, frontEnd);
+  if (outcome == wordloom::Outcome::kWritten && session.lastReport())
+    std::cerr << terminal.FromUtf8(wordloom::msg::BatchReportText(*session.lastReport())) << std::flush;
+  return ExitStatus(outcome, false);
 }

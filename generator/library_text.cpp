@@ -131,13 +131,14 @@ TextFault ConvertUtf16(Bytes& bytes, size_t start, bool bigEndian) {
 // goes; text that turns out not to be UTF-8 after all is turned back into
 // the very bytes it was (every GBK code made here decodes to its character)
 // and taken as GBK.
-TextFault GuessAndConvert(Bytes& bytes) {
+TextFault GuessAndConvert(Bytes& bytes, TextReading::Form& form) {
   if (!LooksLikeUtf8(std::string_view(bytes.data(), bytes.size()))) return {};
   size_t r, w;
   bool nonAscii;
   const Utf8Outcome outcome = ConvertUtf8Prefix(bytes, 0, r, w, nonAscii);
   if (outcome == Utf8Outcome::kConverted) {
     if (nonAscii) bytes.Resize(w);
+    form = TextReading::kUtf8;
     return {};
   }
   if (outcome == Utf8Outcome::kNoGbkForm && IsValidUtf8(std::string_view(bytes.data() + r, bytes.size() - r))) {
@@ -152,18 +153,29 @@ TextFault GuessAndConvert(Bytes& bytes) {
 
 }  // namespace
 
-TextFault LibraryTextToGbk(Bytes& bytes, LibraryEncoding encoding) {
+TextFault LibraryTextToGbk(Bytes& bytes, LibraryEncoding encoding, TextReading* reading) {
   const bool utf8Mark = StartsWith(bytes, "\xEF\xBB\xBF", 3);
   const bool leMark = StartsWith(bytes, "\xFF\xFE", 2), beMark = StartsWith(bytes, "\xFE\xFF", 2);
-  switch (encoding) {
-    case LibraryEncoding::kGbk: return {};
-    case LibraryEncoding::kUtf8: return ConvertUtf8(bytes, utf8Mark ? 3 : 0);
-    case LibraryEncoding::kUtf16: return ConvertUtf16(bytes, leMark || beMark ? 2 : 0, beMark);
-    case LibraryEncoding::kAuto: break;
+  TextReading read;
+  const TextReading::Form utf16 = beMark ? TextReading::kUtf16Be : TextReading::kUtf16Le;
+  TextFault fault;
+  if (encoding != LibraryEncoding::kAuto) {
+    read.decided = TextReading::kChosen;
+    if (encoding == LibraryEncoding::kUtf8) {
+      read.form = TextReading::kUtf8;
+      fault = ConvertUtf8(bytes, utf8Mark ? 3 : 0);
+    } else if (encoding == LibraryEncoding::kUtf16) {
+      read.form = utf16;
+      fault = ConvertUtf16(bytes, leMark || beMark ? 2 : 0, beMark);
+    }
+  } else if (utf8Mark || leMark || beMark) {
+    read = {utf8Mark ? TextReading::kUtf8 : utf16, TextReading::kMark};
+    fault = utf8Mark ? ConvertUtf8(bytes, 3) : ConvertUtf16(bytes, 2, beMark);
+  } else {
+    fault = GuessAndConvert(bytes, read.form);
   }
-  if (utf8Mark) return ConvertUtf8(bytes, 3);
-  if (leMark || beMark) return ConvertUtf16(bytes, 2, beMark);
-  return GuessAndConvert(bytes);
+  if (reading) *reading = read;
+  return fault;
 }
 
 }  // namespace wordloom

@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "bytes.h"
+#include "wordloom/listing.h"
 #include "wordloom/session.h"
 
 namespace wordloom {
@@ -20,7 +21,8 @@ struct TextFault {
 // text that reads as UTF-8 Chinese is converted and everything else is GBK
 // as it is. kGbk takes the bytes as they are; kUtf8 and kUtf16 convert,
 // skipping a mark (UTF-16 without one is little-endian). On a fault the
-// bytes are unspecified.
-TextFault LibraryTextToGbk(Bytes& bytes, LibraryEncoding encoding);
+// bytes are unspecified. `reading`, when given, is set to what the bytes
+// were taken for.
+TextFault LibraryTextToGbk(Bytes& bytes, LibraryEncoding encoding, TextReading* reading = nullptr);
 
 }  // namespace wordloom

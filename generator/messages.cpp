@@ -2,6 +2,7 @@
 
 #include "env.h"
 #include "status.h"
+#include "wordloom/text.h"
 
 namespace wordloom {
 
@@ -52,6 +53,28 @@ std::string NothingToDraw(const std::string& path) {
 
 std::string TitleFileUnwritable(const std::string& path, const std::string& reason) {
   return "无法写入标题文件“" + path + "”：" + reason + "。原有文件未被改动。";
+}
+
+std::string BannedListUnreadable(const std::string& path, const std::string& reason) {
+  return "无法读取违禁词表“" + path + "”：" + reason;
+}
+
+std::string BannedListNotText(const std::string& path, size_t line) {
+  return "违禁词表“" + path + "”不是文本文件（第 " + std::to_string(line) + " 行有控制字符或无法识别的文字），请检查！！！";
+}
+
+std::string BannedListEmpty(const std::string& path) {
+  return "违禁词表“" + path + "”中没有词（只有空行或以 # 开头的说明），请检查！！！";
+}
+
+std::string CoreWordBanned(const std::string& termGbk) {
+  return "标题中心词含有违禁词“" + GbkToUtf8(termGbk) + "”，请修改后重试！！！";
+}
+
+std::string UniqueTitlesExhausted(int64_t made, int64_t asked, int tries) {
+  return "词库组合不出 " + std::to_string(asked) + " 个互不相同的标题：组合出 " + std::to_string(made) +
+         " 个之后，连续 " + std::to_string(tries) + " 次都只得到已有的标题。请把生成标题数量改为不超过 " +
+         std::to_string(made) + " 后重试。原有文件未被改动。";
 }
 
 }  // namespace msg

@@ -1,9 +1,13 @@
 #include "wordloom/session.h"
 
+#include <algorithm>
 #include <new>
 
+#include "banned_words.h"
 #include "crt_atoi.h"
+#include "entry_ids.h"
 #include "env.h"
+#include "library_check.h"
 #include "library_text.h"
 #include "replace_file.h"
 #include "title_recipe.h"
@@ -40,28 +44,86 @@ Outcome Session::Run(const RunInputs& inputs, FrontEnd& frontEnd) {
   }
 }
 
-Outcome Session::Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd) {
+bool Session::ReadLibrary(FrontEnd& frontEnd, Bytes& text, TextReading& reading, Outcome& failed) {
   if (libraryPath_.empty()) {
     frontEnd.ShowMessage(msg::kNoLibraryChosen);
-    return Outcome::kLibraryError;
+    failed = Outcome::kLibraryError;
+    return false;
   }
   const std::string library = env_.Display(libraryPath_);
-  Bytes text;
   if (const Status read = env_.ReadFile(libraryPath_, text); !read.ok()) {
     frontEnd.ShowMessage(msg::LibraryUnreadable(library, ReasonText(read)));
-    return Outcome::kLibraryError;
+    failed = Outcome::kLibraryError;
+    return false;
   }
-  if (const TextFault fault = LibraryTextToGbk(text, encoding_)) {
+  if (const TextFault fault = LibraryTextToGbk(text, encoding_, &reading)) {
     frontEnd.ShowMessage(fault.kind == TextFault::kNotGbk ? msg::LibraryNotGbk(library, fault.line)
                                                           : msg::LibraryNotUtf(library, fault.line, fault.encoding));
-    return Outcome::kEncodingError;
+    failed = Outcome::kEncodingError;
+    return false;
   }
+  return true;
+}
+
+bool Session::ReadBannedList(FrontEnd& frontEnd, BannedWords& words, BannedListInfo& info, Outcome& failed) {
+  info = {};
+  if (bannedList_.empty()) {
+    words = BuiltInBannedWords();
+    info.terms = words.size();
+    return true;
+  }
+  info.file = env_.Display(bannedList_);
+  Bytes bytes;
+  if (const Status read = env_.ReadFile(bannedList_, bytes); !read.ok()) {
+    frontEnd.ShowMessage(msg::BannedListUnreadable(info.file, ReasonText(read)));
+    failed = Outcome::kListUnreadable;
+    return false;
+  }
+  const ListFault fault = wordloom::ReadBannedList(std::move(bytes), words);
+  if (fault.kind == ListFault::kNotText) {
+    frontEnd.ShowMessage(msg::BannedListNotText(info.file, fault.line));
+    failed = Outcome::kListNotText;
+    return false;
+  }
+  if (fault.kind == ListFault::kEmpty) {
+    frontEnd.ShowMessage(msg::BannedListEmpty(info.file));
+    failed = Outcome::kListEmpty;
+    return false;
+  }
+  info.terms = words.size();
+  return true;
+}
+
+Outcome Session::Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd) {
+  Outcome failed;
+  Bytes text;
+  TextReading reading;
+  if (!ReadLibrary(frontEnd, text, reading, failed)) return failed;
+  const std::string library = env_.Display(libraryPath_);
   // g_words: read anew for every run, gone when the run ends.
   const WordList words(std::move(text));
   const TitleRecipe recipe(words, inputs.coreWord, maxLength, SeparatorFromIndex(inputs.separatorIndex));
   if (!recipe.hasDrawable) {
     frontEnd.ShowMessage(msg::NothingToDraw(library));
     return Outcome::kInputRefused;
+  }
+  TitleChecks checks;
+  checks.rules = inputs.rules;
+  BannedWords banned;
+  BatchReport report;
+  if (inputs.rules.avoidBanned || inputs.report) {
+    if (!ReadBannedList(frontEnd, banned, report.bannedList, failed)) return failed;
+    checks.banned = &banned;
+    if (inputs.rules.avoidBanned) {
+      if (const std::string* term = banned.Find(inputs.coreWord)) {
+        frontEnd.ShowMessage(msg::CoreWordBanned(*term));
+        return Outcome::kInputRefused;
+      }
+    }
+  }
+  if (inputs.report) {
+    report.rules = inputs.rules;
+    checks.report = &report;
   }
   const std::optional<std::filesystem::path> target = frontEnd.ChooseSavePath();
   if (!target) return Outcome::kSaveCancelled;
@@ -72,16 +134,43 @@ Outcome Session::Generate(const RunInputs& inputs, int32_t count, int32_t maxLen
   // A run that leaves no title file leaves the random sequence where it
   // was, as a cancelled save step does.
   CrtRandom random(randomState_);
-  if (failure.ok()) ending = WriteTitles(recipe, random, count, file, frontEnd, failure);
+  if (failure.ok()) ending = WriteTitles(recipe, random, count, file, frontEnd, failure, &checks);
   if (ending == WriteEnd::kWritten) failure = file.Commit();
   if (ending == WriteEnd::kWritten && failure.ok()) {
     randomState_ = random.state();
+    if (inputs.report) lastReport_ = std::move(report);
     return Outcome::kWritten;
   }
   file.Abort();
   if (ending == WriteEnd::kCancelled) return Outcome::kWriteCancelled;
+  if (ending == WriteEnd::kExhausted) {
+    frontEnd.ShowMessage(msg::UniqueTitlesExhausted(checks.made, count, TitleChecks::kTitleTries));
+    return Outcome::kInputRefused;
+  }
   frontEnd.ShowMessage(msg::TitleFileUnwritable(env_.Display(*target), ReasonText(failure)));
   return Outcome::kWriteError;
+}
+
+Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report) {
+  try {
+    report = LibraryReport();
+    Outcome failed;
+    Bytes text;
+    if (!ReadLibrary(frontEnd, text, report.reading, failed)) return failed;
+    BannedWords banned;
+    if (!ReadBannedList(frontEnd, banned, report.banned, failed)) return failed;
+    report.library = env_.Display(libraryPath_);
+    report.core = inputs.coreWord;
+    report.maxLength = std::max(CrtAtoi(inputs.lengthText), 0);
+    report.separator = SeparatorFromIndex(inputs.separatorIndex);
+    const WordList words(std::move(text));
+    const EntryIds ids(words);
+    CheckEntries(words, ids, report.core.empty() ? words.size() : words.Find(report.core), banned, report);
+    return Outcome::kChecked;
+  } catch (const std::bad_alloc&) {
+    frontEnd.ShowMessage(msg::kOutOfMemory);
+    return Outcome::kOutOfMemory;
+  }
 }
 
 }  // namespace wordloom

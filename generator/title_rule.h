@@ -15,9 +15,10 @@ namespace wordloom {
 // that would bring the title to the limit ends it, unwritten, while its
 // separator stays.
 //
-// `draws` gives the drawn entries in turn (Next), passing over the core's
-// position; `out` takes the bytes (Append, Put) and may stop a title on its
-// way (Stopped). Each is worked on as a local copy, so that stores into the
+// `draws` gives the drawn entries in turn (Next, told the title's length so
+// far; false when nothing may go in, which ends the title), passing over
+// the core's position; `out` takes the bytes (Append, Put) and may stop a
+// title on its way (Stopped). Each is worked on as a local copy, so that stores into the
 // output cannot make the compiler fetch them again.
 template <class Draws, class Out>
 inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef) {
@@ -33,8 +34,8 @@ inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef
         out.Put(separator);
         ++length;
       }
-      const std::string_view entry = draws.Next();
-      if (static_cast<int64_t>(entry.size()) + length >= maxLength) break;
+      std::string_view entry;
+      if (!draws.Next(length, entry) || static_cast<int64_t>(entry.size()) + length >= maxLength) break;
       out.Append(entry.data(), entry.size());
       length += static_cast<int64_t>(entry.size());
       if (out.Stopped()) break;
@@ -58,6 +59,10 @@ struct DirectDraws {
       k = draw(random);
     } while (k == coreIndex);
     return (*words)[k];
+  }
+  bool Next(int64_t, std::string_view& entry) {
+    entry = Next();
+    return true;
   }
 };
 

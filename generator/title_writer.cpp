@@ -4,7 +4,12 @@
 #include <cstring>
 #include <memory>
 
+#include "batch_tally.h"
 #include "chunk_writer.h"
+#include "entry_ids.h"
+#include "fingerprint_set.h"
+#include "rule_draws.h"
+#include "text_hash.h"
 #include "title_label.h"
 #include "title_rule.h"
 
@@ -121,6 +126,10 @@ struct TableDraws {
     next = rare.next;
     after = rare.after;
     return rare.entry;
+  }
+  bool Next(int64_t, std::string_view& entry) {
+    entry = Next();
+    return true;
   }
   static uint32_t Step(uint32_t& next, uint32_t& after) {
     const uint32_t state = next;
@@ -243,18 +252,102 @@ WriteEnd Write(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkWrit
   return stream.ending;
 }
 
+// Bytes into memory known to have room for the whole title.
+struct PlainOut {
+  char* p;
+  size_t pieces;  // the core, then one for each entry
+  void Append(const char* data, size_t size) {
+    std::memcpy(p, data, size);
+    p += size;
+    ++pieces;
+  }
+  void Put(char c) { *p++ = c; }
+  static bool Stopped() { return false; }
+};
+
+// With a rule or a report: each title is made whole where it is written
+// (straight into the buffer, or into a string of its own when it might not
+// fit one), looked at, and then kept, or made again when --unique has seen
+// it.
+WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkWriter& chunks,
+                      FrontEnd& frontEnd, TitleChecks& checks) {
+  const TitleRules& rules = checks.rules;
+  const int64_t total = count > 0 ? count : 0;
+  std::unique_ptr<EntryIds> ids;
+  if (rules.noRepeat || checks.report) ids = std::make_unique<EntryIds>(recipe.words);
+  RuleDraws draws(recipe, rules, checks.banned, ids.get(), random);
+  std::unique_ptr<FingerprintSet> seen;
+  if (rules.unique) seen = std::make_unique<FingerprintSet>(static_cast<uint64_t>(total));
+  std::unique_ptr<BatchTally> tally;
+  if (checks.report) tally = std::make_unique<BatchTally>(recipe, *ids, checks.banned, total, !rules.unique, *checks.report);
+
+  Stream stream(chunks, frontEnd, total);
+  stream.Append(kTitleFileHeader, sizeof kTitleFileHeader - 1, 0);
+  TitleLabel label;
+  const uint64_t bound = TitleBound(recipe);
+  const bool inBuffer = ShortTitles(bound);
+  std::string own;  // a title that may not fit the buffer
+  int64_t retries = 0;
+  for (int32_t i = 0; i < count && !stream.stopped; ++i) {
+    if (inBuffer && static_cast<uint64_t>(stream.end - stream.p) < bound) {
+      stream.HandOff(i);
+      if (stream.stopped) break;
+    }
+    if (!inBuffer) own.resize(static_cast<size_t>(bound));
+    char* const start = inBuffer ? stream.p + label.size() : &own[0];
+    PlainOut out{start, 0};
+    for (int tries = 1;; ++tries) {
+      out = {start, 0};
+      draws.Begin();
+      RuleDraws::Ref ref{&draws};
+      ComposeTitle(recipe, ref, out);
+      if (!seen || seen->Insert(HashText(start, static_cast<size_t>(out.p - start)))) break;
+      if (tries == TitleChecks::kTitleTries) {
+        checks.made = i;
+        random = draws.random();
+        return WriteEnd::kExhausted;
+      }
+      // Titles made again write nothing: the front end still hears of the run now and then.
+      if (++retries % 1024 == 0 && !frontEnd.KeepWriting(i, total)) {
+        stream.Stop(WriteEnd::kCancelled);
+        break;
+      }
+    }
+    if (stream.stopped) break;
+    const std::string_view title(start, static_cast<size_t>(out.p - start));
+    if (tally) tally->Add(i, title, draws.drawn().data(), out.pieces - 1);
+    if (inBuffer) {
+      std::memcpy(stream.p, label.data(), label.size());
+      out.p[0] = '\r';
+      out.p[1] = '\n';
+      stream.p = out.p + 2;
+    } else {
+      stream.Append(label.data(), label.size(), i);
+      stream.Append(title.data(), title.size(), i);
+      stream.Append("\r\n", 2, i);
+    }
+    label.Increment();
+  }
+  if (!stream.stopped) stream.HandOff(total);
+  if (tally) tally->Finish();
+  random = draws.random();
+  return stream.ending;
+}
+
 }  // namespace
 
 WriteEnd WriteTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ReplaceFile& file,
-                     FrontEnd& frontEnd, Status& failure) {
+                     FrontEnd& frontEnd, Status& failure, TitleChecks* checks) {
   // A file known to be small gets a buffer of its size.
   const uint64_t bound = TitleBound(recipe), titles = count > 0 ? static_cast<uint64_t>(count) : 0;
   const uint64_t most = sizeof kTitleFileHeader + titles * bound;
   ChunkWriter chunks(file, ShortTitles(bound) && most < ChunkWriter::kChunk ? static_cast<size_t>(most) : ChunkWriter::kChunk);
   const PositionDraw draw(recipe.words.size());
   WriteEnd ending;
-  // The tables' set-up (32768 values) pays from a few thousand titles on.
-  if (!draw.wide() && recipe.words.ends32() && count >= 4096) {
+  if (checks && (checks->rules.any() || checks->report)) {
+    ending = WriteChecked(recipe, random, count, chunks, frontEnd, *checks);
+  } else if (!draw.wide() && recipe.words.ends32() && count >= 4096) {
+    // The tables' set-up (32768 values) pays from a few thousand titles on.
     const DrawTables tables(recipe, draw);
     TableDraws draws(tables, recipe.words, random);
     ending = Write(recipe, draws, count, chunks, frontEnd);

@@ -52,6 +52,8 @@ const DialogTemplate& AboutBoxTemplate() { return kAboutBox; }
 const char* StringResource(int id) {
   switch (id) {
     case IDS_ABOUTBOX: return "关于 Wordloom(&A)...";
+    case IDS_CHECKLIBRARY: return "检查词库(&K)...";
+    case IDS_RULES: return "生成规则(&R)...";
     default: return nullptr;
   }
 }

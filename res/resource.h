@@ -4,6 +4,8 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_TITLE_DIALOG 102
+#define IDS_CHECKLIBRARY 103
+#define IDS_RULES 104
 #define IDR_MAINFRAME 128
 
 #ifndef IDOK
@@ -22,5 +24,8 @@
 #define IDC_TITLE_LENGTH 1003
 #define IDC_SEPARATOR 1005
 
-// System menu command of the About entry; the low four bits belong to the system.
+// System menu commands of the About, check and rules entries; the low four
+// bits belong to the system.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_CHECKLIBRARY 0x0030
+#define IDM_RULES 0x0040

@@ -4,12 +4,16 @@
 #include <wx/dcclient.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <utility>
 
 #ifdef __WXMSW__
 #include <wx/msw/wrapwin.h>
 #endif
 
 #include "about_dlg.h"
+#include "check_dlg.h"
 #include "app_icons.h"
 #include "dialog_front_end.h"
 #include "dialog_templates.h"
@@ -24,6 +28,17 @@ namespace {
 // The close entry of the GTK context menu carries the system's close command
 // (SC_CLOSE), so OnSysCommand sees the same ids everywhere.
 constexpr unsigned kScClose = 0xF060;
+
+// The entries beside About, in menu order: their texts and commands.
+constexpr std::pair<int, unsigned> kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}};
+
+bool IsOurCommand(unsigned id) {
+  const unsigned command = id & 0xFFF0;
+  if (command == IDM_ABOUTBOX) return true;
+  for (const auto& entry : kListingEntries)
+    if (command == entry.second) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -57,8 +72,13 @@ void CTitleDlg::OnInitDialog(wxInitDialogEvent& event) {
   if (HMENU hSysMenu = ::GetSystemMenu(static_cast<HWND>(GetHWND()), FALSE)) {
     const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
     if (about && *about) {
-      const wxString text = wxString::FromUTF8(about);
       ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+      // The listing entries stand above About, which stays the last entry.
+      for (const auto& [id, command] : kListingEntries) {
+        const wxString text = wxString::FromUTF8(wordloom::res::StringResource(id));
+        ::AppendMenuW(hSysMenu, MF_STRING, command, text.wc_str());
+      }
+      const wxString text = wxString::FromUTF8(about);
       ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, text.wc_str());
     }
   }
@@ -74,7 +94,7 @@ wxString CTitleDlg::FieldText(int id) const {
   return field ? field->GetValue() : wxString();
 }
 
-void CTitleDlg::OnOK(wxCommandEvent&) {
+std::optional<wordloom::RunInputs> CTitleDlg::Inputs() {
   wordloom::RunInputs inputs;
   inputs.countText = FieldText(IDC_TITLE_COUNT).utf8_string();
   inputs.lengthText = FieldText(IDC_TITLE_LENGTH).utf8_string();
@@ -83,13 +103,36 @@ void CTitleDlg::OnOK(wxCommandEvent&) {
   const std::optional<std::string> core = wordloom::Utf8ToGbk(FieldText(IDC_CORE_WORD).utf8_string());
   if (!core) {
     wordloom::ui::ShowAppMessage(this, wxString::FromUTF8(wordloom::msg::kCoreWordNotGbk));
-    return;
+    return std::nullopt;
   }
   inputs.coreWord = *core;
   inputs.separatorIndex = m_cbSeparator ? m_cbSeparator->GetSelection() : wxNOT_FOUND;
+  return inputs;
+}
 
+void CTitleDlg::OnOK(wxCommandEvent&) {
+  std::optional<wordloom::RunInputs> inputs = Inputs();
+  if (!inputs) return;
+  // Every run keeps its report for the library check to show.
+  inputs->report = true;
   wordloom::ui::DialogFrontEnd frontEnd(this);
-  m_session.Run(inputs, frontEnd);
+  m_session.Run(*inputs, frontEnd);
+}
+
+void CTitleDlg::OnCheckLibrary() {
+  const std::optional<wordloom::RunInputs> inputs = Inputs();
+  if (!inputs) return;
+  wordloom::ui::DialogFrontEnd frontEnd(this);
+  wordloom::LibraryReport report;
+  {
+    // A large library takes a moment to read.
+    wxBusyCursor busy;
+    if (m_session.Check(*inputs, frontEnd, report) != wordloom::Outcome::kChecked) return;
+  }
+  std::string text = wordloom::msg::LibraryReportText(report);
+  if (m_session.lastReport()) text += "\n" + wordloom::msg::BatchReportText(*m_session.lastReport());
+  CCheckDlg dlg(this, wxString::FromUTF8(text));
+  dlg.ShowModal();
 }
 
 void CTitleDlg::OnCancel(wxCommandEvent&) {
@@ -110,6 +153,10 @@ void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg dlgAbout;
     dlgAbout.ShowModal();
+    return;
+  }
+  if ((nID & 0xFFF0) == IDM_CHECKLIBRARY) {
+    OnCheckLibrary();
     return;
   }
 #ifdef __WXMSW__
@@ -184,6 +231,8 @@ void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
   const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
   if (about && *about) {
     menu.AppendSeparator();
+    for (const auto& [id, command] : kListingEntries)
+      menu.Append(static_cast<int>(command), wxString::FromUTF8(wordloom::res::StringResource(id)));
     menu.Append(IDM_ABOUTBOX, wxString::FromUTF8(about));
   }
   PopupMenu(&menu, ScreenToClient(screenPos));
@@ -191,7 +240,7 @@ void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
 
 void CTitleDlg::OnMenuCommand(wxCommandEvent& event) {
   const unsigned id = static_cast<unsigned>(event.GetId());
-  if ((id & 0xFFF0) == IDM_ABOUTBOX || (id & 0xFFF0) == kScClose) {
+  if (IsOurCommand(id) || (id & 0xFFF0) == kScClose) {
     OnSysCommand(id);
   } else {
     event.Skip();
@@ -203,7 +252,7 @@ void CTitleDlg::OnMenuCommand(wxCommandEvent& event) {
 WXLRESULT CTitleDlg::MSWWindowProc(WXUINT nMsg, WXWPARAM wParam, WXLPARAM lParam) {
   switch (nMsg) {
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+      if (IsOurCommand(static_cast<unsigned>(wParam))) {
         OnSysCommand(static_cast<unsigned>(wParam), static_cast<long>(lParam));
         return 0;
       }

@@ -3,6 +3,8 @@
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 
+#include <optional>
+
 #include "wordloom/session.h"
 
 // The program's one window (IDD_TITLE_DIALOG): the four inputs, "打开词库",
@@ -11,9 +13,10 @@ class CTitleDlg : public wxDialog {
  public:
   explicit CTitleDlg(wxWindow* parent = nullptr);
 
-  // System commands: the About entry opens the About box; on GTK the close
-  // entry of the dialog's context menu closes it, on Windows every other
-  // command gets the default processing.
+  // System commands: the About entry opens the About box, the check entry
+  // the library check and the rules entry the rules; on GTK the close entry
+  // of the dialog's context menu closes it, on Windows every other command
+  // gets the default processing.
   void OnSysCommand(unsigned nID, long lParam = 0);
 
   // The generate command: runs a generation with the fields' contents. The
@@ -23,6 +26,9 @@ class CTitleDlg : public wxDialog {
   void OnOpenLibrary(wxCommandEvent& event);
 
   wxComboBox* separatorList() const { return m_cbSeparator; }
+  // The library check: the report on the chosen library with the fields as
+  // they are, and the last run's report.
+  void OnCheckLibrary();
   // What lasts between generate commands: the chosen library, the random sequence.
   wordloom::Session& session() { return m_session; }
 
@@ -33,6 +39,9 @@ class CTitleDlg : public wxDialog {
   void OnMenuCommand(wxCommandEvent& event);
   void ShowSystemMenu(const wxPoint& screenPos);
   wxString FieldText(int id) const;
+  // The fields as a run reads them; nothing (after the message) when the
+  // core word has no GBK form.
+  std::optional<wordloom::RunInputs> Inputs();
 
 #ifdef __WXMSW__
   WXLRESULT MSWWindowProc(WXUINT nMsg, WXWPARAM wParam, WXLPARAM lParam) override;

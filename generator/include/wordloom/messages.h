@@ -1,6 +1,9 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "wordloom/listing.h"
 
 // Everything a generate command tells the user, as UTF-8. Front ends convert
 // to whatever their surface needs (terminal encoding, wxString).
@@ -18,5 +21,17 @@ std::string LibraryNotGbk(const std::string& path, size_t line);
 std::string LibraryNotUtf(const std::string& path, size_t line, const char* encoding);
 std::string NothingToDraw(const std::string& path);
 std::string TitleFileUnwritable(const std::string& path, const std::string& reason);
+
+std::string BannedListUnreadable(const std::string& path, const std::string& reason);
+std::string BannedListNotText(const std::string& path, size_t line);
+std::string BannedListEmpty(const std::string& path);
+std::string CoreWordBanned(const std::string& termGbk);
+std::string UniqueTitlesExhausted(int64_t made, int64_t asked, int tries);
+
+// The reports, as the user reads them: a line each, the examples indented.
+std::string LibraryReportText(const LibraryReport& report);
+std::string BatchReportText(const BatchReport& report);
+// The rules that are on, in a few words; empty when none is.
+std::string RulesText(const TitleRules& rules);
 
 }  // namespace wordloom::msg

@@ -4,18 +4,24 @@
 #include <optional>
 #include <string>
 
+#include "wordloom/listing.h"
+
 // The generate command, as the front ends (the dialog, the command line)
 // see it.
 namespace wordloom {
 
+class BannedWords;
+class Bytes;
 class Env;
 
-// The four inputs as the user gave them.
+// The four inputs as the user gave them, and what a run asks beyond them.
 struct RunInputs {
   std::string countText;
   std::string coreWord;  // GBK bytes, as typed
   std::string lengthText;
   int separatorIndex = -1;  // the separator list's position, -1 for none
+  TitleRules rules = {};    // none on: titles as they always were
+  bool report = false;      // gather a BatchReport while writing
 };
 
 // What the library file is in. kAuto reads a byte-order mark, and tells
@@ -47,6 +53,10 @@ enum class Outcome {
   kWriteCancelled,
   kWriteError,
   kOutOfMemory,
+  kChecked,         // a library report was made
+  kListUnreadable,  // the banned-word list could not be read
+  kListNotText,
+  kListEmpty,       // the list holds no word
 };
 
 // What lasts from one generate command to the next: the chosen library and
@@ -69,17 +79,33 @@ class Session {
   void Seed(uint32_t state) { randomState_ = state; }
   uint32_t randomState() const { return randomState_; }
 
+  // The banned words: a list file, read anew whenever a run or a check
+  // needs it; an empty path for the list the program carries.
+  void UseBannedList(std::filesystem::path path) { bannedList_ = std::move(path); }
+  const std::filesystem::path& bannedList() const { return bannedList_; }
+
   // The generate command: checks the inputs, reads the library, asks for
   // the save path and writes the title file.
   Outcome Run(const RunInputs& inputs, FrontEnd& frontEnd);
+  // The library report: reads the library as a run does and looks over
+  // its entries, with the inputs' core word, length and separator where
+  // they are given. Writes nothing; kChecked when `report` was made.
+  Outcome Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report);
+  // The report of the last run that wrote a title file and asked for one.
+  const std::optional<BatchReport>& lastReport() const { return lastReport_; }
 
  private:
   Outcome Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd);
+  // The library's text in GBK; false with the outcome to end on.
+  bool ReadLibrary(FrontEnd& frontEnd, Bytes& text, TextReading& reading, Outcome& failed);
+  bool ReadBannedList(FrontEnd& frontEnd, BannedWords& words, BannedListInfo& info, Outcome& failed);
 
   Env& env_;
   std::filesystem::path libraryPath_;
   LibraryEncoding encoding_ = LibraryEncoding::kAuto;
   uint32_t randomState_ = 1;
+  std::filesystem::path bannedList_;
+  std::optional<BatchReport> lastReport_;
 };
 
 // A file-size limit must turn into a failed write, not kill the process

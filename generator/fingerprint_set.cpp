@@ -1,0 +1,53 @@
+#include "fingerprint_set.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+namespace wordloom {
+namespace {
+
+// Past this many titles the table grows as it fills instead of being sized
+// for the whole count at once.
+constexpr uint64_t kUpFront = uint64_t{1} << 24;
+
+// A slot of `capacity` from the fingerprint's upper half, without a division.
+uint64_t SlotOf(uint64_t fingerprint, uint64_t capacity) { return (fingerprint >> 32) * capacity >> 32; }
+
+}  // namespace
+
+void FingerprintSet::Free::operator()(uint64_t* p) const { std::free(p); }
+
+FingerprintSet::FingerprintSet(uint64_t expected) {
+  const uint64_t titles = std::min(expected, kUpFront);
+  Allocate(titles + titles / 4 + 64);
+}
+
+void FingerprintSet::Allocate(uint64_t capacity) {
+  if (capacity >= (uint64_t{1} << 32) || capacity > SIZE_MAX / sizeof(uint64_t)) throw std::bad_alloc();
+  // calloc: pages the table never reaches cost no memory.
+  auto* slots = static_cast<uint64_t*>(std::calloc(static_cast<size_t>(capacity), sizeof(uint64_t)));
+  if (!slots) throw std::bad_alloc();
+  std::unique_ptr<uint64_t[], Free> old(slots_.release());
+  const uint64_t oldCapacity = capacity_;
+  slots_.reset(slots);
+  capacity_ = capacity;
+  size_ = 0;
+  for (uint64_t i = 0; i < oldCapacity; ++i)
+    if (old[i] != 0) Insert(old[i]);
+}
+
+bool FingerprintSet::Insert(uint64_t fingerprint) {
+  if (fingerprint == 0) fingerprint = 1;  // 0 marks a free slot
+  if ((size_ + 1) * 5 > capacity_ * 4) Allocate(capacity_ * 2);
+  for (uint64_t s = SlotOf(fingerprint, capacity_);; s = s + 1 == capacity_ ? 0 : s + 1) {
+    if (slots_[s] == fingerprint) return false;
+    if (slots_[s] == 0) {
+      slots_[s] = fingerprint;
+      ++size_;
+      return true;
+    }
+  }
+}
+
+}  // namespace wordloom

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace wordloom {
+
+// The titles a run has made, as 64-bit fingerprints (HashText): 8 bytes a
+// slot, with a fifth of the slots kept free, so about 10 bytes a title when
+// the count is known up front.
+class FingerprintSet {
+ public:
+  // Room for `expected` titles before the table has to grow. Throws
+  // std::bad_alloc.
+  explicit FingerprintSet(uint64_t expected);
+
+  // False when the fingerprint was in already.
+  bool Insert(uint64_t fingerprint);
+
+ private:
+  struct Free {
+    void operator()(uint64_t* p) const;
+  };
+  void Allocate(uint64_t capacity);
+
+  std::unique_ptr<uint64_t[], Free> slots_;
+  uint64_t capacity_ = 0, size_ = 0;
+};
+
+}  // namespace wordloom

@@ -1,0 +1,93 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What makes titles ready to list on a marketplace: the opt-in rules of a
+// run, and the reports on a library and on a run's titles. Reports are data
+// (GBK texts, line and title numbers); messages.h words them.
+namespace wordloom {
+
+// Rules a run may follow. With none on, titles are what they always were.
+struct TitleRules {
+  bool noRepeat = false;     // no entry text twice in a title, none equal to the core word
+  bool unique = false;       // no two titles of a run alike
+  bool fill = false;         // a title ends only when nothing that may still go in fits
+  bool avoidBanned = false;  // no banned word in a title, also across two entries
+
+  bool any() const { return noRepeat || unique || fill || avoidBanned; }
+};
+
+// How a library's bytes were taken: as what, and what decided it.
+struct TextReading {
+  enum Form { kGbk, kUtf8, kUtf16Le, kUtf16Be } form = kGbk;
+  enum Decided { kChosen, kMark, kGuess } decided = kGuess;
+};
+
+// Where the banned words came from, and how many there are.
+struct BannedListInfo {
+  std::string file;  // UTF-8 path; empty for the built-in list
+  size_t terms = 0;
+};
+
+// One example of a finding: a line of the library and what is wrong there.
+struct Finding {
+  size_t line = 0;
+  std::string entry;   // GBK
+  std::string detail;  // GBK: the banned word or the character found; empty otherwise
+  size_t number = 0;   // a duplicate's first line; a too long entry's bytes
+};
+
+struct FindingList {
+  bool checked = true;  // false when the inputs it needs were not given
+  size_t count = 0;
+  std::vector<Finding> examples;  // the first few, in line order
+};
+
+// What `--check` finds in a library, read exactly as a run reads it.
+struct LibraryReport {
+  enum Kind { kDuplicate, kEmpty, kSpacing, kSeparator, kTooLong, kBanned, kRejected, kKinds };
+  static constexpr size_t kExamples = 5;
+
+  std::string library;  // UTF-8 path
+  TextReading reading;
+  BannedListInfo banned;
+  size_t lines = 0;
+  size_t distinct = 0;  // different non-empty entries
+  char separator = '\0';
+  std::string core;     // GBK; empty when not given
+  int32_t maxLength = 0;  // 0 when not given
+  std::array<FindingList, kKinds> findings;
+
+  size_t total() const {
+    size_t n = 0;
+    for (const FindingList& f : findings) n += f.count;
+    return n;
+  }
+};
+
+// One title of a run that a report points at.
+struct TitleExample {
+  int64_t title = 0;   // its number in the file
+  std::string detail;  // GBK: the repeated entry or the banned word; empty for a duplicate
+};
+
+// What `--report` tells of a run's titles, gathered while they are written.
+struct BatchReport {
+  static constexpr size_t kExamples = 3;
+
+  int64_t titles = 0;
+  int64_t limit = 0;
+  int64_t least = 0, median = 0, most = 0;  // bytes of a title as the limit counts them
+  int64_t repeating = 0;                    // titles with an entry twice
+  int64_t duplicates = 0;                   // titles equal to an earlier one
+  bool duplicatesCounted = true;            // false when memory ran short for them
+  int64_t banned = 0;                       // titles holding a banned word
+  BannedListInfo bannedList;
+  TitleRules rules;
+  std::vector<TitleExample> repeatingExamples, duplicateExamples, bannedExamples;
+};
+
+}  // namespace wordloom
