@@ -49,6 +49,14 @@ std::filesystem::path ToFsPath(const wxString& path) {
 #endif
 }
 
+wxString FromFsPath(const std::filesystem::path& path) {
+#ifdef __WXMSW__
+  return wxString(path.wstring());
+#else
+  return wxString(path.string().c_str(), *wxConvFileName);
+#endif
+}
+
 wxString WithDefaultExtension(const wxString& path, const wxString& ext) {
   size_t nameStart = path.length();
   while (nameStart > 0 && !IsPathSeparator(path[nameStart - 1])) --nameStart;

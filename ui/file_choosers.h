@@ -9,6 +9,8 @@ namespace wordloom::ui {
 
 // The file name as the file system sees it (bytes on POSIX, UTF-16 on Windows).
 std::filesystem::path ToFsPath(const wxString& path);
+// And back, for showing it.
+wxString FromFsPath(const std::filesystem::path& path);
 
 // The open chooser of "打开词库": an existing file, or nothing when cancelled.
 std::optional<std::filesystem::path> ChooseLibraryFile(wxWindow* owner);

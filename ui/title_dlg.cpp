@@ -14,6 +14,7 @@
 
 #include "about_dlg.h"
 #include "check_dlg.h"
+#include "rules_dlg.h"
 #include "app_icons.h"
 #include "dialog_front_end.h"
 #include "dialog_templates.h"
@@ -30,7 +31,7 @@ namespace {
 constexpr unsigned kScClose = 0xF060;
 
 // The entries beside About, in menu order: their texts and commands.
-constexpr std::pair<int, unsigned> kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}};
+constexpr std::pair<int, unsigned> kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_RULES, IDM_RULES}};
 
 bool IsOurCommand(unsigned id) {
   const unsigned command = id & 0xFFF0;
@@ -115,6 +116,7 @@ void CTitleDlg::OnOK(wxCommandEvent&) {
   if (!inputs) return;
   // Every run keeps its report for the library check to show.
   inputs->report = true;
+  inputs->rules = m_rules;
   wordloom::ui::DialogFrontEnd frontEnd(this);
   m_session.Run(*inputs, frontEnd);
 }
@@ -133,6 +135,21 @@ void CTitleDlg::OnCheckLibrary() {
   if (m_session.lastReport()) text += "\n" + wordloom::msg::BatchReportText(*m_session.lastReport());
   CCheckDlg dlg(this, wxString::FromUTF8(text));
   dlg.ShowModal();
+}
+
+void CTitleDlg::OnRules() {
+  CRulesDlg dlg(this, m_rules, m_session.bannedList());
+  if (dlg.ShowModal() != wxID_OK) return;
+  m_session.UseBannedList(dlg.bannedList());
+  SetRules(dlg.rules());
+}
+
+void CTitleDlg::SetRules(const wordloom::TitleRules& rules) {
+  m_rules = rules;
+  // The caption tells quietly why titles look different; the layout stays.
+  const std::string on = wordloom::msg::RulesText(rules);
+  SetTitle(on.empty() ? wxString::FromUTF8(wordloom::res::kAppName)
+                      : wxString::FromUTF8(std::string(wordloom::res::kAppName) + " - 规则：" + on));
 }
 
 void CTitleDlg::OnCancel(wxCommandEvent&) {
@@ -157,6 +174,10 @@ void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
   }
   if ((nID & 0xFFF0) == IDM_CHECKLIBRARY) {
     OnCheckLibrary();
+    return;
+  }
+  if ((nID & 0xFFF0) == IDM_RULES) {
+    OnRules();
     return;
   }
 #ifdef __WXMSW__

@@ -29,6 +29,10 @@ class CTitleDlg : public wxDialog {
   // The library check: the report on the chosen library with the fields as
   // they are, and the last run's report.
   void OnCheckLibrary();
+  // The rules window; its choices hold until the program ends.
+  void OnRules();
+  const wordloom::TitleRules& rules() const { return m_rules; }
+  void SetRules(const wordloom::TitleRules& rules);
   // What lasts between generate commands: the chosen library, the random sequence.
   wordloom::Session& session() { return m_session; }
 
@@ -52,4 +56,5 @@ class CTitleDlg : public wxDialog {
   wxComboBox* m_cbSeparator = nullptr;
   wxIconBundle m_hIcon;
   wordloom::Session m_session;
+  wordloom::TitleRules m_rules;
 };
