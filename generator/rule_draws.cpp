@@ -29,6 +29,9 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     // A separator no term holds keeps a banned word from forming across it.
     joins_ = recipe.separator == '\0' || banned_->Holds(recipe.separator);
   }
+  if (rules_.noRepeat) {
+    for (size_t k = 0; k < n; ++k) distinct_ += allowed_[k] && (*ids_)[k] == k;
+  }
   if (rules_.fill) {
     // An empty entry without a separator adds nothing: it would always fit.
     for (size_t k = 0; k < n; ++k)
@@ -42,6 +45,7 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
 
 void RuleDraws::Begin() {
   drawn_.clear();
+  used_ = 0;
   if (rules_.noRepeat && ++title_ == 0) {
     std::fill(stamp_.begin(), stamp_.end(), 0);  // the stamps came round again
     title_ = 1;
@@ -78,7 +82,10 @@ bool RuleDraws::MayGoIn(size_t k) {
 
 bool RuleDraws::Take(size_t k, std::string_view& entry) {
   entry = words_[k];
-  if (rules_.noRepeat) stamp_[(*ids_)[k]] = title_;
+  if (rules_.noRepeat) {
+    stamp_[(*ids_)[k]] = title_;
+    ++used_;
+  }
   if (joins_) AddToTail(entry);
   drawn_.push_back(k);
   return true;
@@ -102,6 +109,8 @@ void RuleDraws::AddToTail(std::string_view piece) {
 
 bool RuleDraws::Next(int64_t length, std::string_view& entry) {
   if (joins_ && recipe_.separator) AddToTail(std::string_view(&recipe_.separator, 1));
+  // Every text that may go in is in: the title ends without a draw.
+  if (rules_.noRepeat && used_ == distinct_) return false;
   if (rules_.fill) {
     const size_t fits = FitCount(recipe_.maxLength - length);
     if (fits == 0) return false;

@@ -60,6 +60,8 @@ class RuleDraws {
   std::vector<uint8_t> allowed_;  // may ever be drawn
   std::vector<uint32_t> stamp_;   // by entry id: the title that holds it
   uint32_t title_ = 0;
+  size_t distinct_ = 0;  // under --no-repeat: texts that may go in at all
+  size_t used_ = 0;      // of them, in this title
   std::vector<uint32_t> bySize_;  // under --fill: positions that may be drawn, shortest first
   std::vector<uint32_t> sizes_;   // their sizes
   bool joins_ = false;   // an entry may make a banned word with the title's end

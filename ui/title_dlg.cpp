@@ -26,9 +26,11 @@
 
 namespace {
 
-// The close entry of the GTK context menu carries the system's close command
-// (SC_CLOSE), so OnSysCommand sees the same ids everywhere.
+// The close entry of the GTK context menu stands for the system's close
+// command (SC_CLOSE), so OnSysCommand sees the same ids everywhere. The
+// entry itself takes a menu id wxWidgets accepts: SC_CLOSE is past them.
 constexpr unsigned kScClose = 0xF060;
+constexpr int kCloseEntry = wxID_CLOSE;
 
 // The entries beside About, in menu order: their texts and commands.
 constexpr std::pair<int, unsigned> kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_RULES, IDM_RULES}};
@@ -248,7 +250,7 @@ void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
   // GTK gives no way into the window manager's menu; this menu holds its
   // close entry and the separator and About entry Windows adds to it.
   wxMenu menu;
-  menu.Append(kScClose, wxString::FromUTF8("关闭(&C)\tAlt+F4"));
+  menu.Append(kCloseEntry, wxString::FromUTF8("关闭(&C)\tAlt+F4"));
   const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
   if (about && *about) {
     menu.AppendSeparator();
@@ -261,7 +263,9 @@ void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
 
 void CTitleDlg::OnMenuCommand(wxCommandEvent& event) {
   const unsigned id = static_cast<unsigned>(event.GetId());
-  if (IsOurCommand(id) || (id & 0xFFF0) == kScClose) {
+  if (event.GetId() == kCloseEntry) {
+    OnSysCommand(kScClose);
+  } else if (IsOurCommand(id)) {
     OnSysCommand(id);
   } else {
     event.Skip();

@@ -23,6 +23,7 @@ V Entries(const std::string& text) {
 TEST(WordList, SplitsLinesTheWayTextModeReadsThem) {
   EXPECT_EQ(Entries("a\r\nbb\r\n\r\nccc"), (V{"a", "bb", "", "ccc"}));
   EXPECT_EQ(Entries("a\nb\n"), (V{"a", "b"}));
+  EXPECT_EQ(Entries("core\naaa\nbbb"), (V{"core", "aaa", "bbb"}));  // plain LF, no line end at the last
   EXPECT_EQ(Entries(""), V{});
   EXPECT_EQ(Entries("\n\n\n"), (V{"", "", ""}));
   EXPECT_EQ(Entries("a\rb\r\r\nc\r"), (V{"a\rb\r", "c\r"}));  // only a CR right before LF goes
@@ -34,6 +35,8 @@ TEST(WordList, SplitsLinesTheWayTextModeReadsThem) {
   std::string lines;
   for (const std::string& entry : many) lines += entry + "\n";
   EXPECT_EQ(Entries(lines), many);
+  many.push_back("last");
+  EXPECT_EQ(Entries(lines + "last"), many);
   // ...and a NUL or CR far in must still count.
   const std::string line(70, 'x');
   for (const char* odd : {"\0", "\r"}) {

@@ -9,6 +9,7 @@
 #include "crt_random.h"
 #include "memory_env.h"
 #include "test_support.h"
+#include "wordloom/messages.h"
 
 namespace wordloom {
 namespace {
@@ -28,6 +29,8 @@ struct Worked {
   int separator;  // the list's position: 0 comma, 1 space, else none
   std::vector<std::string> titles;
   int drawsTaken = -1;  // values taken from the sequence, where the titles do not show it
+  TitleRules rules = {};
+  std::string banned = "";  // the banned-word list, when not the built-in one
 };
 
 class WorkedTitles : public testing::TestWithParam<Worked> {};
@@ -35,7 +38,13 @@ class WorkedTitles : public testing::TestWithParam<Worked> {};
 TEST_P(WorkedTitles, AreWhatTheFileHolds) {
   const Worked& w = GetParam();
   test::MemorySession m(w.library);
-  ASSERT_EQ(m.Run({w.count, w.core, w.length, w.separator}), Outcome::kWritten) << m.front.messages[0];
+  if (!w.banned.empty()) {
+    m.env.Put("d/banned.txt", w.banned);
+    m.session.UseBannedList("d/banned.txt");
+  }
+  RunInputs inputs{w.count, w.core, w.length, w.separator};
+  inputs.rules = w.rules;
+  ASSERT_EQ(m.Run(inputs), Outcome::kWritten) << m.front.messages[0];
   EXPECT_EQ(m.file(), test::TitleFile(w.titles));
   if (w.drawsTaken >= 0) {
     CrtRandom expected;
@@ -76,8 +85,47 @@ INSTANTIATE_TEST_SUITE_P(
                {Gbk("猫,路,路,茅,"), Gbk("猫,路,茅,茅,"), Gbk("猫,路,路,茅,")}},
         Worked{"GbkClothesStayGbk", Gbk("女装\r\n童装\r\n皮鞋\r\n"), Gbk("女装"), "14", "2", 1, {Gbk("女装 皮鞋 "), Gbk("女装 童装 ")}},
         Worked{"NegativeCountWritesTheHeaderAlone", kAbc, "core", "10", "-3", 0, {}, 0},
-        Worked{"FieldsAreReadLikeAtoi", kAbc, "core", " +10px", "2 titles", 0, {"core,aaa,", "core,bbb,"}}),
+        Worked{"FieldsAreReadLikeAtoi", kAbc, "core", " +10px", "2 titles", 0, {"core,aaa,", "core,bbb,"}},
+        // The rules, each on its own. Without them the first two titles here would be
+        // core,aaa,ccc,bbb, and core,bbb,bbb,bbb,. Under --no-repeat: 26500 is the core's,
+        // 19169 aaa, 15724 the core's, 11478 bbb; 29358, 26962 bbb again, 24464 the core's,
+        // 5705, 28145, 23281 aaa again; 16827 ccc; with all three in, the titles end undrawn.
+        Worked{"NoRepeatDrawsAnEntryTheTitleHoldsAgain", kAbc, "core", "17", "2", 0,
+               {"core,aaa,ccc,bbb,", "core,aaa,bbb,ccc,"}, 14, {true, false, false, false}},
+        // By size b, aaaa: 41%2 takes aaaa with 7 bytes left; then only b fits 2 bytes
+        // (18467%1), and nothing fits 0. Without --fill: core,b,b,.
+        Worked{"FillDrawsAmongTheEntriesThatFit", "core\naaaa\nb\n", "core", "12", "1", 0, {"core,aaaa,b,"}, 2,
+               {false, false, true, false}},
+        // The third title comes out core,bbb, twice (15724 11478 29358, 26962 24464 5705),
+        // then core,aaa, (28145 23281), then core,ccc, (16827 9961).
+        Worked{"UniqueMakesATitleMadeBeforeAgain", kAbc, "core", "10", "3", 0, {"core,aaa,", "core,bbb,", "core,ccc,"},
+               15, {false, true, false, false}},
+        // 41 and 18467 draw 价, which would make 特价; 6334 draws 色, 26500 色 again, which ends it.
+        Worked{"AvoidBannedDrawsAgainWhatWouldMakeABannedWord", Gbk("特\n色\n价\n"), Gbk("特"), "6", "1", 2,
+               {Gbk("特色")}, 4, {false, false, false, true}, Gbk("特价\n")}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
+
+TEST(UniqueRule, GivesUpWhenTheLibraryHasNoMoreTitlesAndSaysHowMany) {
+  test::MemorySession m("core\naaa\nbbb\n");
+  m.env.Put("d/titles.txt", "old");
+  RunInputs inputs{"3", "core", "10", 0};
+  inputs.rules.unique = true;
+  EXPECT_EQ(m.Run(inputs), Outcome::kInputRefused);
+  EXPECT_EQ(m.front.messages, std::vector<std::string>{msg::UniqueTitlesExhausted(2, 3, 1000)});
+  EXPECT_EQ(m.env.Files(), (std::vector<std::string>{"d/titles.txt=old", "d/words.txt=core\naaa\nbbb\n"}));
+  EXPECT_EQ(m.session.randomState(), 1u);
+  inputs.countText = "2";
+  EXPECT_EQ(m.Run(inputs), Outcome::kWritten) << "the number it names can be made";
+}
+
+TEST(RuleOfTheCore, BannedCoreWordIsRefusedByName) {
+  test::MemorySession m("core\naaa\n");
+  RunInputs inputs{"1", Gbk("最佳连衣裙"), "60", 0};
+  inputs.rules.avoidBanned = true;
+  EXPECT_EQ(m.Run(inputs), Outcome::kInputRefused);
+  EXPECT_EQ(m.front.messages, std::vector<std::string>{msg::CoreWordBanned(Gbk("最佳"))});
+  EXPECT_EQ(m.front.saveRequests, 0);
+}
 
 TEST(CrtAtoi, ReadsLikeTheCRuntimeAndSaturates) {
   const std::pair<const char*, int32_t> cases[] = {

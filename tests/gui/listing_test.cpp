@@ -1,0 +1,116 @@
+// The listing entries of the dialog's menu, reached the way a user reaches
+// them: the context menu, then the entry. 检查词库 shows the reports, 生成规则
+// sets the rules the next runs follow.
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+#include "check_dlg.h"
+#include "gui_test_support.h"
+#include "resource.h"
+#include "rules_dlg.h"
+#include "test_support.h"
+#include "title_dlg.h"
+#include "wordloom/messages.h"
+
+using namespace wordloom;
+
+namespace {
+
+// The dialog with the popup of its context menu answered by the test: the
+// menu's entries are noted, and the one asked for is chosen from it.
+class MenuDlg : public CTitleDlg {
+ public:
+  std::vector<std::string> entries;
+  std::string choose;
+
+  void ChooseFromMenu(const std::string& label) {
+    choose = label;
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, GetId(), ClientToScreen(wxPoint(10, 10)));
+    event.SetEventObject(this);
+    ProcessWindowEvent(event);
+  }
+
+ protected:
+  bool DoPopupMenu(wxMenu* menu, int, int) override {
+    entries.clear();
+    int chosen = wxID_NONE;
+    for (wxMenuItem* item : menu->GetMenuItems()) {
+      entries.push_back(item->GetItemLabel().utf8_string());
+      if (entries.back() == choose) chosen = item->GetId();
+    }
+    if (chosen != wxID_NONE) menu->SendEvent(chosen);
+    return true;
+  }
+};
+
+// The check window, with its report text looked at.
+struct ExpectReport : wxExpectModalBase<CCheckDlg, ExpectReport> {
+  explicit ExpectReport(std::vector<std::string> parts) : parts(std::move(parts)) {}
+  int OnInvoked(CCheckDlg* dlg) const override {
+    const std::string text = dlg->text()->GetValue().utf8_string();
+    for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
+    EXPECT_FALSE(dlg->text()->IsEditable());
+    EXPECT_TRUE(dlg->HasFlag(wxRESIZE_BORDER));
+    return wxID_CANCEL;
+  }
+  std::vector<std::string> parts;
+};
+
+// The rules window: sets the rules' boxes, and with `list` chooses a list file.
+struct SetRules : wxExpectModalBase<CRulesDlg, SetRules> {
+  SetRules(std::vector<bool> on, std::vector<bool> was, std::filesystem::path list = {})
+      : on(std::move(on)), was(std::move(was)), list(std::move(list)) {}
+  int OnInvoked(CRulesDlg* dlg) const override {
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(dlg->ruleBox(i)->GetValue(), was[i]) << "rule " << i << " as chosen before";
+      dlg->ruleBox(i)->SetValue(on[i]);
+    }
+    if (!list.empty()) wxTEST_DIALOG(dlg->ChooseListFile(), ExpectFile(list));
+    return wxID_OK;
+  }
+  std::vector<bool> on, was;
+  std::filesystem::path list;
+};
+
+const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&R)...";
+
+}  // namespace
+
+TEST(ListingMenuTest, CheckEntryShowsTheLibraryAndTheLastRunsReports) {
+  MenuDlg dlg;
+  dlg.Show();
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectMessage(msg::kNoLibraryChosen));
+  EXPECT_EQ(dlg.entries, (std::vector<std::string>{"关闭(&C)\tAlt+F4", "", kCheck, kRules, "关于 Wordloom(&A)..."}));
+
+  test::TempDir tmp;
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", test::Gbk("core\naaa\naaa\n最佳\n")));
+  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("10");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
+  dlg.separatorList()->SetSelection(0);
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck),
+                ExpectReport({"第 3 行“aaa”，与第 2 行相同", "第 4 行“最佳”，含“最佳”", "放不进标题的词条（中心词“core”，长度 10 字节）：0 行"}));
+  // After a run its report follows the library's.
+  wxTEST_DIALOG(Click(dlg.FindWindow(IDOK)), ExpectFile(tmp / "out.txt"));
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectReport({"共发现 2 处问题。", "写入的标题：2 条"}));
+}
+
+TEST(ListingMenuTest, RulesEntrySetsTheRulesForTheRunsThatFollow) {
+  MenuDlg dlg;
+  dlg.Show();
+  test::TempDir tmp;
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "core\naaa\nbbb\nccc\n"));
+  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("17");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
+  dlg.separatorList()->SetSelection(0);
+  const auto list = test::WriteFile(tmp / "banned.txt", "bbb\n");
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kRules), SetRules({true, false, false, false}, {false, false, false, false}, list));
+  EXPECT_EQ(dlg.GetTitle().utf8_string(), "Wordloom - 规则：词条不重复");
+  EXPECT_EQ(dlg.session().bannedList(), list);
+  // Without the rule the second title would be core,bbb,bbb,bbb,.
+  wxTEST_DIALOG(Click(dlg.FindWindow(IDOK)), ExpectFile(tmp / "out.txt"));
+  EXPECT_EQ(test::ReadFile(tmp / "out.txt"), test::TitleFile({"core,aaa,ccc,bbb,", "core,aaa,bbb,ccc,"}));
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kRules), SetRules({false, false, false, false}, {true, false, false, false}));
+  EXPECT_EQ(dlg.GetTitle(), "Wordloom");
+}
