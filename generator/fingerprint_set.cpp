@@ -11,9 +11,6 @@ namespace {
 // for the whole count at once.
 constexpr uint64_t kUpFront = uint64_t{1} << 24;
 
-// A slot of `capacity` from the fingerprint's upper half, without a division.
-uint64_t SlotOf(uint64_t fingerprint, uint64_t capacity) { return (fingerprint >> 32) * capacity >> 32; }
-
 }  // namespace
 
 void FingerprintSet::Free::operator()(uint64_t* p) const { std::free(p); }
@@ -40,7 +37,7 @@ void FingerprintSet::Allocate(uint64_t capacity) {
 bool FingerprintSet::Insert(uint64_t fingerprint) {
   if (fingerprint == 0) fingerprint = 1;  // 0 marks a free slot
   if ((size_ + 1) * 5 > capacity_ * 4) Allocate(capacity_ * 2);
-  for (uint64_t s = SlotOf(fingerprint, capacity_);; s = s + 1 == capacity_ ? 0 : s + 1) {
+  for (uint64_t s = SlotOf(fingerprint);; s = s + 1 == capacity_ ? 0 : s + 1) {
     if (slots_[s] == fingerprint) return false;
     if (slots_[s] == 0) {
       slots_[s] = fingerprint;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +27,54 @@ class RuleDraws {
  public:
   static constexpr int kTries = 64;
 
+  // `ids` is needed under --no-repeat; `record` keeps the positions drawn
+  // for each title (drawn()).
   RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const BannedWords* banned, const EntryIds* ids,
-            CrtRandom random);
+            CrtRandom random, bool record);
 
   // A new title: its core is in, nothing drawn yet.
-  void Begin();
+  void Begin() {
+    drawn_.clear();
+    used_ = 0;
+    if (rules_.noRepeat && ++title_ == 0) RestartStamps();
+    if (joins_) StartTail();
+  }
   // The next entry, `length` being the title's length with the separator
   // just put in; false when nothing may go in, which ends the title.
-  bool Next(int64_t length, std::string_view& entry);
-  // Positions returned for this title, in turn.
+  bool Next(int64_t length, std::string_view& entry) {
+    if (joins_ && recipe_.separator) AddToTail(std::string_view(&recipe_.separator, 1));
+    // Every text that may go in is in: the title ends without a draw.
+    if (rules_.noRepeat && used_ == distinct_) return false;
+    if (rules_.fill) {
+      const int64_t room = recipe_.maxLength - length;
+      const bool tabled = room >= 0 && room < static_cast<int64_t>(fitCounts_.size());
+      const size_t fits = tabled ? fitCounts_[static_cast<size_t>(room)] : FitCount(room);
+      if (fits == 0) return false;
+      const PositionDraw draw = tabled ? fitDraws_[static_cast<size_t>(room)] : PositionDraw(fits);
+      for (int i = 0; i < kTries; ++i) {
+        const uint32_t k = bySize_[draw(random_)];
+        if (MayGoIn(k)) return Take(k, entry);
+      }
+      return DrawAmongTheRest(fits, entry);
+    }
+    if (!screens_) {
+      // Only the core's position is passed over, as the title file always has.
+      size_t k;
+      do {
+        k = draw_(random_);
+      } while (k == recipe_.coreIndex);
+      return Take(k, entry);
+    }
+    for (int i = 0; i < kTries; ++i) {
+      const size_t k = draw_(random_);
+      if (MayGoIn(k)) return Take(k, entry);
+    }
+    return DrawAmongTheRest(0, entry);
+  }
+
+  // Draws from here on as if the last title had ended with `random`.
+  void Restart(CrtRandom random) { random_ = random; }
+  // Positions returned for this title, in turn, when recorded.
   const std::vector<size_t>& drawn() const { return drawn_; }
   CrtRandom random() const { return random_; }
 
@@ -45,25 +85,49 @@ class RuleDraws {
   };
 
  private:
-  bool MayGoIn(size_t k);
-  bool Take(size_t k, std::string_view& entry);
+  static constexpr uint32_t kBlocked = std::numeric_limits<uint32_t>::max();
+
+  bool MayGoIn(size_t k) {
+    const uint32_t cls = class_[k];
+    if (cls == kBlocked || (rules_.noRepeat && stamp_[cls] == title_)) return false;
+    return !joins_ || !Joins(words_[k]);
+  }
+  bool Take(size_t k, std::string_view& entry) {
+    entry = words_[k];
+    if (rules_.noRepeat) {
+      stamp_[class_[k]] = title_;
+      ++used_;
+    }
+    if (joins_) AddToTail(entry);
+    if (record_) drawn_.push_back(k);
+    return true;
+  }
+  // Past kTries: counts what may go in (the `fits` shortest under --fill,
+  // else every entry) and draws one of them; false when none may.
+  bool DrawAmongTheRest(size_t fits, std::string_view& entry);
   size_t FitCount(int64_t room) const;
+  bool Joins(std::string_view entry);
+  void StartTail();
   void AddToTail(std::string_view piece);
+  void RestartStamps();
 
   const WordList& words_;
   const TitleRecipe& recipe_;
   TitleRules rules_;
   const BannedWords* banned_;
-  const EntryIds* ids_;
   CrtRandom random_;
   PositionDraw draw_;
-  std::vector<uint8_t> allowed_;  // may ever be drawn
-  std::vector<uint32_t> stamp_;   // by entry id: the title that holds it
+  bool record_;
+  bool screens_ = false;          // some entry is drawn again for a rule
+  std::vector<uint32_t> class_;   // by position: its text's id, kBlocked when it may never go in
+  std::vector<uint32_t> stamp_;   // by id: the title that holds it
   uint32_t title_ = 0;
   size_t distinct_ = 0;  // under --no-repeat: texts that may go in at all
   size_t used_ = 0;      // of them, in this title
   std::vector<uint32_t> bySize_;  // under --fill: positions that may be drawn, shortest first
   std::vector<uint32_t> sizes_;   // their sizes
+  std::vector<uint32_t> fitCounts_;    // by room left, for the rooms a title meets
+  std::vector<PositionDraw> fitDraws_;  // the draw among those that fit it
   bool joins_ = false;   // an entry may make a banned word with the title's end
   std::string tail_;     // the title's last pieces, where a join is looked for
   std::vector<size_t> pieces_;  // where each piece in tail_ begins

@@ -252,12 +252,13 @@ WriteEnd Write(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkWrit
   return stream.ending;
 }
 
-// Bytes into memory known to have room for the whole title.
+// Bytes into memory known to have room for the whole title and the
+// fixed-size copies' run past it.
 struct PlainOut {
   char* p;
   size_t pieces;  // the core, then one for each entry
   void Append(const char* data, size_t size) {
-    std::memcpy(p, data, size);
+    CopyShort(p, data, size);
     p += size;
     ++pieces;
   }
@@ -268,14 +269,18 @@ struct PlainOut {
 // With a rule or a report: each title is made whole where it is written
 // (straight into the buffer, or into a string of its own when it might not
 // fit one), looked at, and then kept, or made again when --unique has seen
-// it.
+// it. Short titles go in batches: a batch's fingerprints are all looked up
+// after it is made, so that the table's memory is fetched for all of them
+// at once. A title seen before takes every title after it in its batch
+// along; the draws then go on from where that title's ended, exactly as if
+// each title had been looked up as soon as it was made.
 WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkWriter& chunks,
                       FrontEnd& frontEnd, TitleChecks& checks) {
   const TitleRules& rules = checks.rules;
   const int64_t total = count > 0 ? count : 0;
   std::unique_ptr<EntryIds> ids;
   if (rules.noRepeat || checks.report) ids = std::make_unique<EntryIds>(recipe.words);
-  RuleDraws draws(recipe, rules, checks.banned, ids.get(), random);
+  RuleDraws draws(recipe, rules, checks.banned, ids.get(), random, checks.report != nullptr);
   std::unique_ptr<FingerprintSet> seen;
   if (rules.unique) seen = std::make_unique<FingerprintSet>(static_cast<uint64_t>(total));
   std::unique_ptr<BatchTally> tally;
@@ -283,50 +288,91 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
 
   Stream stream(chunks, frontEnd, total);
   stream.Append(kTitleFileHeader, sizeof kTitleFileHeader - 1, 0);
-  TitleLabel label;
   const uint64_t bound = TitleBound(recipe);
   const bool inBuffer = ShortTitles(bound);
+  constexpr int32_t kBatch = 16;
+  struct Made {
+    TitleLabel label;  // its number
+    char* line;        // where its line begins
+    std::string_view title;
+    size_t entries;
+    uint64_t fingerprint;
+    CrtRandom after;  // the draws once it was made
+    std::vector<size_t> drawn;
+  };
+  std::vector<Made> batch(inBuffer ? kBatch : 1);
   std::string own;  // a title that may not fit the buffer
+  TitleLabel label;
+  int tries = 0;    // made again for the title now due
   int64_t retries = 0;
-  for (int32_t i = 0; i < count && !stream.stopped; ++i) {
-    if (inBuffer && static_cast<uint64_t>(stream.end - stream.p) < bound) {
-      stream.HandOff(i);
-      if (stream.stopped) break;
-    }
-    if (!inBuffer) own.resize(static_cast<size_t>(bound));
-    char* const start = inBuffer ? stream.p + label.size() : &own[0];
-    PlainOut out{start, 0};
-    for (int tries = 1;; ++tries) {
-      out = {start, 0};
+  for (int32_t i = 0; i < count && !stream.stopped;) {
+    int32_t made = 0;
+    if (inBuffer) {
+      if (static_cast<uint64_t>(stream.end - stream.p) < bound) {
+        stream.HandOff(i);
+        continue;
+      }
+      const int32_t room = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(stream.end - stream.p) / bound, kBatch));
+      for (char* p = stream.p; made < std::min(room, count - i); ++made) {
+        Made& m = batch[made];
+        m.label = label;
+        m.line = p;
+        std::memcpy(p, label.data(), label.size());
+        PlainOut out{p + label.size(), 0};
+        draws.Begin();
+        RuleDraws::Ref ref{&draws};
+        ComposeTitle(recipe, ref, out);
+        m.title = std::string_view(p + label.size(), static_cast<size_t>(out.p - (p + label.size())));
+        m.entries = out.pieces - 1;
+        m.after = draws.random();
+        if (tally) m.drawn = draws.drawn();
+        if (seen) seen->Prefetch(m.fingerprint = HashText(m.title.data(), m.title.size()));
+        out.p[0] = '\r';
+        out.p[1] = '\n';
+        p = out.p + 2;
+        label.Increment();
+      }
+    } else {
+      own.resize(static_cast<size_t>(bound));
+      Made& m = batch[0];
+      m.label = label;
+      PlainOut out{&own[0], 0};
       draws.Begin();
       RuleDraws::Ref ref{&draws};
       ComposeTitle(recipe, ref, out);
-      if (!seen || seen->Insert(HashText(start, static_cast<size_t>(out.p - start)))) break;
-      if (tries == TitleChecks::kTitleTries) {
-        checks.made = i;
-        random = draws.random();
-        return WriteEnd::kExhausted;
-      }
-      // Titles made again write nothing: the front end still hears of the run now and then.
-      if (++retries % 1024 == 0 && !frontEnd.KeepWriting(i, total)) {
-        stream.Stop(WriteEnd::kCancelled);
+      m.title = std::string_view(own.data(), static_cast<size_t>(out.p - own.data()));
+      m.entries = out.pieces - 1;
+      m.after = draws.random();
+      if (tally) m.drawn = draws.drawn();
+      if (seen) m.fingerprint = HashText(m.title.data(), m.title.size());
+      label.Increment();
+      made = 1;
+    }
+    for (int32_t b = 0; b < made; ++b, ++i) {
+      Made& m = batch[b];
+      if (seen && !seen->Insert(m.fingerprint)) {
+        if (++tries == TitleChecks::kTitleTries) {
+          checks.made = i;
+          return WriteEnd::kExhausted;
+        }
+        // This title and the rest of the batch go; the next is made from where it ended.
+        label = m.label;
+        if (inBuffer) stream.p = m.line;
+        draws.Restart(m.after);
+        // Titles made again write nothing: the front end still hears of the run now and then.
+        if (++retries % 1024 == 0 && !frontEnd.KeepWriting(i, total)) stream.Stop(WriteEnd::kCancelled);
         break;
       }
+      tries = 0;
+      if (tally) tally->Add(i, m.title, m.drawn.data(), m.entries);
+      if (inBuffer) {
+        stream.p = const_cast<char*>(m.title.data() + m.title.size()) + 2;
+      } else {
+        stream.Append(m.label.data(), m.label.size(), i);
+        stream.Append(m.title.data(), m.title.size(), i);
+        stream.Append("\r\n", 2, i);
+      }
     }
-    if (stream.stopped) break;
-    const std::string_view title(start, static_cast<size_t>(out.p - start));
-    if (tally) tally->Add(i, title, draws.drawn().data(), out.pieces - 1);
-    if (inBuffer) {
-      std::memcpy(stream.p, label.data(), label.size());
-      out.p[0] = '\r';
-      out.p[1] = '\n';
-      stream.p = out.p + 2;
-    } else {
-      stream.Append(label.data(), label.size(), i);
-      stream.Append(title.data(), title.size(), i);
-      stream.Append("\r\n", 2, i);
-    }
-    label.Increment();
   }
   if (!stream.stopped) stream.HandOff(total);
   if (tally) tally->Finish();
