@@ -38,21 +38,26 @@ BannedWords::BannedWords(std::string_view gbk) : firsts_(65536 / 64) {
   }
 }
 
+const std::string* BannedWords::At(std::string_view text, size_t i, uint32_t code, size_t after) const {
+  const auto lo = std::lower_bound(codes_.begin(), codes_.end(), code);
+  for (size_t t = static_cast<size_t>(lo - codes_.begin()); t < codes_.size() && codes_[t] == code; ++t) {
+    const std::string& term = terms_[t];
+    if (term.size() <= text.size() - i && i + term.size() > after &&
+        std::memcmp(text.data() + i, term.data(), term.size()) == 0) {
+      return &term;
+    }
+  }
+  return nullptr;
+}
+
 const std::string* BannedWords::Find(std::string_view text, size_t from, size_t before, size_t after) const {
   if (terms_.empty()) return nullptr;
   const size_t stop = std::min(before, text.size());
   for (size_t i = from; i < stop;) {
     const size_t n = GbkCharSize(text, i);
     const uint32_t code = GbkCharCode(text, i, n);
-    if (firsts_[code >> 6] >> (code & 63) & 1) {
-      const auto lo = std::lower_bound(codes_.begin(), codes_.end(), code);
-      for (size_t t = static_cast<size_t>(lo - codes_.begin()); t < codes_.size() && codes_[t] == code; ++t) {
-        const std::string& term = terms_[t];
-        if (term.size() <= text.size() - i && i + term.size() > after &&
-            std::memcmp(text.data() + i, term.data(), term.size()) == 0) {
-          return &term;
-        }
-      }
+    if (Begins(code)) {
+      if (const std::string* term = At(text, i, code, after)) return term;
     }
     i += n;
   }

@@ -27,6 +27,10 @@ class BannedWords {
   // term keeps the entries on either side of it apart).
   bool Holds(char c) const { return holds_[static_cast<unsigned char>(c)]; }
 
+  // Whether some term begins with this character (GbkCharCode).
+  bool Begins(uint32_t code) const { return firsts_[code >> 6] >> (code & 63) & 1; }
+  // The longest term at text[i], whose first character is `code`; null if none.
+  const std::string* At(std::string_view text, size_t i, uint32_t code, size_t after = 0) const;
   // The longest term at the first place in `text` where one begins; null if none.
   const std::string* Find(std::string_view text) const { return Find(text, 0, text.size(), 0); }
   // A term that begins at a character of text[from, before) and ends past

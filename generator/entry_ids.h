@@ -1,7 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "word_list.h"
 
@@ -18,7 +18,7 @@ class EntryIds {
   size_t distinct() const { return distinct_; }
 
  private:
-  std::vector<uint32_t> first_;
+  std::unique_ptr<uint32_t[]> first_;  // every one is set
   size_t distinct_ = 0;
 };
 

@@ -12,14 +12,46 @@ void Note(FindingList& list, size_t position, std::string_view entry, std::strin
   ++list.count;
 }
 
-// The first character of `text` that marketplaces refuse, or an empty view.
-std::string_view FirstRejected(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const size_t n = GbkCharSize(text, i);
-    if (IsRejectedCharacter(GbkCharCode(text, i, n))) return text.substr(i, n);
+// What one walk over an entry's characters finds.
+struct Walk {
+  bool spacing = false;       // a space, tab or full-width space at either end
+  std::string_view rejected;  // the first character marketplaces refuse, past the spaces at the ends
+  const std::string* banned = nullptr;
+};
+
+Walk WalkEntry(std::string_view entry, const BannedWords& banned) {
+  Walk w;
+  size_t firstSolid = entry.size(), solidEnd = 0;  // where the characters that are not spaces begin and end
+  size_t innerTab = std::string_view::npos;         // a tab once something else came
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(entry.data());
+  for (size_t i = 0; i < entry.size();) {
+    // Most of a library is GB2312 hanzi: never a space, never refused.
+    if (bytes[i] >= 0xB0 && bytes[i] <= 0xF7 && i + 1 < entry.size() && bytes[i + 1] >= 0xA1 && bytes[i + 1] <= 0xFE) {
+      const uint32_t code = static_cast<uint32_t>(bytes[i]) << 8 | bytes[i + 1];
+      if (firstSolid == entry.size()) firstSolid = i;
+      solidEnd = i + 2;
+      if (!w.banned && banned.Begins(code)) w.banned = banned.At(entry, i, code);
+      i += 2;
+      continue;
+    }
+    const size_t n = GbkCharSize(entry, i);
+    const uint32_t code = GbkCharCode(entry, i, n);
+    const bool space = code == ' ' || code == '\t' || code == 0xA1A1;
+    if (!space) {
+      if (firstSolid == entry.size()) firstSolid = i;
+      solidEnd = i + n;
+      if (w.rejected.empty() && IsRejectedCharacter(code)) w.rejected = entry.substr(i, n);
+    } else if (code == '\t' && firstSolid < i && innerTab == std::string_view::npos) {
+      innerTab = i;
+    }
+    if (!w.banned && banned.Begins(code)) w.banned = banned.At(entry, i, code);
     i += n;
   }
-  return {};
+  w.spacing = firstSolid != 0 || solidEnd != entry.size();
+  // A tab between other characters is refused; one at an end is spacing.
+  if (innerTab < solidEnd && (w.rejected.empty() || innerTab < static_cast<size_t>(w.rejected.data() - entry.data())))
+    w.rejected = entry.substr(innerTab, 1);
+  return w;
 }
 
 }  // namespace
@@ -48,16 +80,15 @@ void CheckEntries(const WordList& words, const EntryIds& ids, size_t coreIndex, 
     } else {
       ++report.distinct;
     }
-    const std::string_view trimmed = TrimSpaces(entry);
-    if (trimmed.size() != entry.size()) Note(f[K::kSpacing], i, entry);
+    const Walk walk = WalkEntry(entry, banned);
+    if (walk.spacing) Note(f[K::kSpacing], i, entry);
     // Separators are ASCII, never the second byte of a character.
     if (report.separator != '\0' && entry.find(report.separator) != std::string_view::npos)
       Note(f[K::kSeparator], i, entry, std::string_view(&report.separator, 1));
     if (lengthKnown && i != coreIndex && static_cast<int64_t>(entry.size()) >= room)
       Note(f[K::kTooLong], i, entry, {}, entry.size());
-    if (const std::string* term = banned.Find(entry)) Note(f[K::kBanned], i, entry, *term);
-    const std::string_view rejected = FirstRejected(trimmed);
-    if (!rejected.empty()) Note(f[K::kRejected], i, entry, rejected);
+    if (walk.banned) Note(f[K::kBanned], i, entry, *walk.banned);
+    if (!walk.rejected.empty()) Note(f[K::kRejected], i, entry, walk.rejected);
   }
 }
 
