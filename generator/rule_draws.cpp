@@ -43,11 +43,11 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     // An empty entry without a separator adds nothing: it would always fit.
     for (size_t k = 0; k < n; ++k)
       if (class_[k] != kBlocked && (recipe.separator != '\0' || !words_[k].empty()))
-        bySize_.push_back(static_cast<uint32_t>(k));
+        bySize_.push_back({static_cast<uint32_t>(k), class_[k]});
     std::stable_sort(bySize_.begin(), bySize_.end(),
-                     [&](uint32_t a, uint32_t b) { return words_[a].size() < words_[b].size(); });
-    for (uint32_t k : bySize_)
-      sizes_.push_back(static_cast<uint32_t>(std::min<size_t>(words_[k].size(), std::numeric_limits<uint32_t>::max())));
+                     [&](Fit a, Fit b) { return words_[a.position].size() < words_[b.position].size(); });
+    for (Fit fit : bySize_)
+      sizes_.push_back(static_cast<uint32_t>(std::min<size_t>(words_[fit.position].size(), std::numeric_limits<uint32_t>::max())));
     const int64_t rooms = std::min<int64_t>(recipe.maxLength, kTabledRooms) + 1;
     for (int64_t room = 0; room < rooms; ++room) {
       fitCounts_.push_back(static_cast<uint32_t>(FitCount(room)));
@@ -71,7 +71,7 @@ bool RuleDraws::DrawAmongTheRest(size_t fits, std::string_view& entry) {
   std::vector<uint32_t> left;
   if (rules_.fill) {
     for (size_t j = 0; j < fits; ++j)
-      if (MayGoIn(bySize_[j])) left.push_back(bySize_[j]);
+      if (MayGoIn(bySize_[j].position)) left.push_back(bySize_[j].position);
   } else {
     for (size_t k = 0; k < words_.size(); ++k)
       if (MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));

@@ -52,8 +52,11 @@ class RuleDraws {
       if (fits == 0) return false;
       const PositionDraw draw = tabled ? fitDraws_[static_cast<size_t>(room)] : PositionDraw(fits);
       for (int i = 0; i < kTries; ++i) {
-        const uint32_t k = bySize_[draw(random_)];
-        if (MayGoIn(k)) return Take(k, entry);
+        // Only entries that may go in at all are in bySize_: what is left to
+        // ask is whether the title holds one already, or would make a banned word.
+        const Fit fit = bySize_[draw(random_)];
+        if (!(rules_.noRepeat && stamp_[fit.id] == title_) && !(joins_ && Joins(words_[fit.position])))
+          return Take(fit.position, entry);
       }
       return DrawAmongTheRest(fits, entry);
     }
@@ -124,7 +127,10 @@ class RuleDraws {
   uint32_t title_ = 0;
   size_t distinct_ = 0;  // under --no-repeat: texts that may go in at all
   size_t used_ = 0;      // of them, in this title
-  std::vector<uint32_t> bySize_;  // under --fill: positions that may be drawn, shortest first
+  struct Fit {
+    uint32_t position, id;
+  };
+  std::vector<Fit> bySize_;  // under --fill: the entries that may be drawn, shortest first
   std::vector<uint32_t> sizes_;   // their sizes
   std::vector<uint32_t> fitCounts_;    // by room left, for the rooms a title meets
   std::vector<PositionDraw> fitDraws_;  // the draw among those that fit it
