@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes what a user installs, in dist/:
 #   wordloom_<version>_amd64.deb   for Debian 12: both programs, desktop entry,
-#                                  icons, man pages, README (CPack; lintian
-#                                  must find no errors)
+#                                  icons, man pages, README, the banned-word
+#                                  list (CPack; lintian must find no errors)
 #   Wordloom-<version>-win32.zip   for Windows 7 and later: Wordloom.exe,
 #                                  wordloom-cli.exe, an example word library
-#                                  (GBK) and a user guide in Chinese
+#                                  (GBK), the banned-word list and a user
+#                                  guide in Chinese
 # The version is the one in CMakeLists.txt's project(). Installs what it needs
 # first; the Windows build reuses build-win/ (or $WINDOWS_BUILD_DIR).
 # Usage: package.sh [deb|zip]   (both when not told)
@@ -53,8 +54,9 @@ make_zip() {
     iconv -f GBK -t GBK examples/words.txt > "$stage/words.txt"
   fi
   # UTF-8 with a byte-order mark and CR LF: Notepad opens it correctly on any
-  # Windows, Chinese or not.
+  # Windows, Chinese or not. The banned-word list has its mark already.
   { printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/guide-zh_CN.txt; } > "$stage/README.txt"
+  sed 's/$/\r/' res/banned-words.txt > "$stage/banned-words.txt"
   (cd "$win_dir/zip" && zip -q -X -r - "Wordloom-$version") > "$zip"
 }
 

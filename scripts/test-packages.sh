@@ -48,9 +48,10 @@ cat > "$work/deb-files.expected" <<LIST
 ./usr/share/icons/hicolor/48x48/apps/wordloom.png
 ./usr/share/man/man1/wordloom-cli.1.gz
 ./usr/share/man/man1/wordloom.1.gz
+./usr/share/wordloom/banned-words.txt
 LIST
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort > "$work/deb-files"
-check "deb: holds exactly the programs, desktop entry, icons, man pages and documents" \
+check "deb: holds exactly the programs, desktop entry, icons, man pages, documents and the banned-word list" \
   same "$work/deb-files.expected" "$work/deb-files"
 
 deb_fields() {
@@ -119,9 +120,10 @@ check "deb: the wordloom-cli man page names every option of --help" man_page
 
 # --- the Windows zip ------------------------------------------------------
 top=Wordloom-$version
-printf '%s\n' "$top/" "$top/README.txt" "$top/Wordloom.exe" "$top/words.txt" "$top/wordloom-cli.exe" | sort > "$work/zip-files.expected"
+printf '%s\n' "$top/" "$top/README.txt" "$top/Wordloom.exe" "$top/words.txt" "$top/wordloom-cli.exe" \
+  "$top/banned-words.txt" | sort > "$work/zip-files.expected"
 unzip -Z1 "$zip" | sort > "$work/zip-files"
-check "zip: holds exactly the two programs, the example library and the guide" \
+check "zip: holds exactly the two programs, the example library, the banned-word list and the guide" \
   same "$work/zip-files.expected" "$work/zip-files"
 
 unzip -q "$zip" -d "$work/zip"
@@ -132,6 +134,14 @@ library_gbk() {
     [ "$(grep -c $'\r$' "$win/words.txt")" = "$(wc -l < "$win/words.txt")" ]
 }
 check "zip: the example library is the repository's, in GBK with CR LF" library_gbk
+
+# The list a user copies and edits is the one the programs carry, with CR LF for Notepad.
+banned_list() {
+  sed 's/\r$//' "$win/banned-words.txt" | cmp - res/banned-words.txt &&
+    [ "$(grep -c $'\r$' "$win/banned-words.txt")" = "$(wc -l < "$win/banned-words.txt")" ] &&
+    dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/wordloom/banned-words.txt | cmp - res/banned-words.txt
+}
+check "zip and deb: the banned-word list is the one the programs carry" banned_list
 
 guide() {
   [ "$(head -c3 "$win/README.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] || { echo "no UTF-8 byte-order mark"; return 1; }
