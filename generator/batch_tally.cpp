@@ -17,7 +17,7 @@ BatchTally::BatchTally(const TitleRecipe& recipe, const EntryIds& ids, const Ban
       stamp_(recipe.words.size(), 0),
       coreId_(recipe.coreIndex < recipe.words.size() ? ids[recipe.coreIndex] : std::numeric_limits<uint32_t>::max()) {
   report_.limit = recipe.maxLength;
-  report_.duplicatesCounted = duplicates;
+  // Without looking (--unique) there are none to count.
   if (duplicates) {
     try {
       seen_ = std::make_unique<FingerprintSet>(static_cast<uint64_t>(std::max<int64_t>(expected, 0)));

@@ -143,6 +143,8 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {[&] { auto a = Args("2", "-"); a.push_back("--report"); return a; }(), 0, "有重复词条的标题：0 条",
        test::TitleFile({"core,aaa,", "core,bbb,"})},
       {[&] { auto a = Args("3", "-", "core", "10"); a.push_back("--unique"); return a; }(), 1, "不超过 2 ", "", small},
+      {[&] { auto a = Args("2", "-"); a.insert(a.end(), {"--unique", "--report"}); return a; }(), 0,
+       "与前面的标题相同的标题：0 条", test::TitleFile({"core,aaa,", "core,bbb,"})},
   };
   WriteFile(lib_ + ".empty", "# nothing but a note\n");
   for (const Case& c : cases) {
