@@ -1,8 +1,12 @@
 // Arbitrary bytes as a word library, with fuzzed field texts, separator,
 // core word and seed, through the whole generate command with its files in
 // memory: the outcome follows the order of the checks, and every title is
-// what the plain form of the rule, BuildTitle, makes from the same sequence.
+// what the plain form of the rule, BuildTitle, makes from the same sequence,
+// with a report gathered or not. With rules on, titles keep to the limit,
+// begin with the core, and under --unique differ.
 #include <fuzzer/FuzzedDataProvider.h>
+
+#include <set>
 
 #include "crt_atoi.h"
 #include "fuzz_check.h"
@@ -33,6 +37,27 @@ void CheckTitleFile(const std::string& file, int64_t count, const TitleRecipe& r
   CHECK(file == test::TitleFile(titles));
 }
 
+// Under rules: the header, numbering and limit, and no title twice under --unique.
+void CheckRuledFile(const std::string& file, int64_t count, const TitleRecipe& recipe, bool unique) {
+  const std::string header = "\xC9\xCC\xC6\xB7\xC3\xFB\xB3\xC6\r\n", label = "\xB1\xEA\xCC\xE2";
+  const std::string core = recipe.coreText.substr(0, recipe.coreTextSize);
+  CHECK(file.compare(0, header.size(), header) == 0);
+  std::set<std::string> seen;
+  size_t at = header.size();
+  for (int64_t i = 0; i < count; ++i) {
+    const std::string start = label + std::to_string(i) + ":" + core;
+    CHECK(file.compare(at, start.size(), start) == 0);
+    // Entries hold no LF, so the line ends at the first CR LF after the core.
+    const size_t end = file.find("\r\n", at + start.size());
+    CHECK(end != std::string::npos);
+    const int64_t body = static_cast<int64_t>(end - (at + start.size()));
+    CHECK(recipe.coreLength >= recipe.maxLength || recipe.coreLength + body <= recipe.maxLength - (recipe.separator ? 0 : 1));
+    CHECK(!unique || seen.insert(file.substr(at + start.size(), static_cast<size_t>(body))).second);
+    at = end + 2;
+  }
+  CHECK(at == file.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -61,7 +86,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 2) m.env.Put("d/titles.txt", "old titles\r\n");
   const std::vector<std::string> before = m.env.Files();
   m.session.Seed(seed);
-  const Outcome outcome = m.Run({countText, core, lengthText, separatorIndex});
+  RunInputs inputs{countText, core, lengthText, separatorIndex};
+  // Rules only with the high bit, so that the seeds of the plain rule stay what they were.
+  if (flags & 0x80) inputs.rules = {(flags & 4) != 0, (flags & 8) != 0, (flags & 16) != 0, (flags & 32) != 0};
+  inputs.report = (flags & 0x40) != 0;
+  const Outcome outcome = m.Run(inputs);
+  if (inputs.rules.any()) {
+    // A core with a banned word, or too few different titles, is refused; the rest is written.
+    CHECK(outcome == Outcome::kWritten || outcome == Outcome::kInputRefused || outcome == Outcome::kEncodingError);
+    if (outcome != Outcome::kWritten) {
+      CHECK(m.env.Files() == before && m.session.randomState() == seed);
+    } else {
+      CheckRuledFile(m.file(), count, TitleRecipe(words, core, maxLength, SeparatorFromIndex(separatorIndex)),
+                     inputs.rules.unique);
+      CHECK(m.env.Files().size() == 2);
+    }
+    return 0;
+  }
 
   // The three checks in order, then a library that cannot be converted, then one with nothing to draw.
   const TitleRecipe recipe(words, core, maxLength, SeparatorFromIndex(separatorIndex));
