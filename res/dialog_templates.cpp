@@ -53,7 +53,8 @@ const char* StringResource(int id) {
   switch (id) {
     case IDS_ABOUTBOX: return "关于 Wordloom(&A)...";
     case IDS_CHECKLIBRARY: return "检查词库(&K)...";
-    case IDS_RULES: return "生成规则(&R)...";
+    // G (规则, guize): Windows' own 还原(&R) already takes R in the system menu.
+    case IDS_RULES: return "生成规则(&G)...";
     default: return nullptr;
   }
 }

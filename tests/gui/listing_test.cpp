@@ -72,7 +72,7 @@ struct SetRules : wxExpectModalBase<CRulesDlg, SetRules> {
   std::filesystem::path list;
 };
 
-const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&R)...";
+const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&G)...";
 
 }  // namespace
 
