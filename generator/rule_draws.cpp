@@ -12,53 +12,58 @@ constexpr int64_t kTabledRooms = 65536;
 
 RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const BannedWords* banned, const EntryIds* ids,
                      CrtRandom random, bool record)
-    : words_(recipe.words),
-      recipe_(recipe),
+    : recipe_(recipe),
       rules_(rules),
       banned_(rules.avoidBanned && banned && !banned->empty() ? banned : nullptr),
-      random_(random),
-      draw_(recipe.words.size()),
-      record_(record),
-      screens_(rules.noRepeat || banned_ != nullptr) {
-  const size_t n = words_.size();
-  class_.resize(n);
-  for (size_t k = 0; k < n; ++k) class_[k] = rules_.noRepeat ? (*ids)[k] : static_cast<uint32_t>(k);
+      hand_{this, random, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &recipe.words, recipe.coreIndex,
+            recipe.maxLength, 0, PositionDraw(recipe.words.size()), rules.noRepeat, rules.fill, false, false, record} {
+  const WordList& words = recipe.words;
+  const size_t n = words.size();
+  ids_.resize(n);
+  for (size_t k = 0; k < n; ++k) ids_[k] = rules_.noRepeat ? (*ids)[k] : static_cast<uint32_t>(k);
   if (recipe.coreIndex < n) {
     // Under --no-repeat every copy of the core's text goes with it.
-    const uint32_t core = class_[recipe.coreIndex];
+    const uint32_t core = ids_[recipe.coreIndex];
     for (size_t k = 0; k < n; ++k)
-      if (class_[k] == core) class_[k] = kBlocked;
+      if (ids_[k] == core) ids_[k] = kBlocked;
   }
   if (banned_) {
     for (size_t k = 0; k < n; ++k)
-      if (banned_->Find(words_[k])) class_[k] = kBlocked;
+      if (banned_->Find(words[k])) ids_[k] = kBlocked;
     // A separator no term holds keeps a banned word from forming across it.
-    joins_ = recipe.separator == '\0' || banned_->Holds(recipe.separator);
+    hand_.joins = recipe.separator == '\0' || banned_->Holds(recipe.separator);
   }
+  hand_.screens = rules_.noRepeat || banned_ != nullptr;
   if (rules_.noRepeat) {
-    stamp_.assign(n, 0);
-    for (size_t k = 0; k < n; ++k) distinct_ += class_[k] == k;
+    stamps_.assign(n, 0);
+    for (size_t k = 0; k < n; ++k) hand_.distinct += ids_[k] == k;
   }
   if (rules_.fill) {
     // An empty entry without a separator adds nothing: it would always fit.
     for (size_t k = 0; k < n; ++k)
-      if (class_[k] != kBlocked && (recipe.separator != '\0' || !words_[k].empty()))
-        bySize_.push_back({static_cast<uint32_t>(k), class_[k]});
+      if (ids_[k] != kBlocked && (recipe.separator != '\0' || !words[k].empty()))
+        bySize_.push_back({static_cast<uint32_t>(k), ids_[k]});
     std::stable_sort(bySize_.begin(), bySize_.end(),
-                     [&](Fit a, Fit b) { return words_[a.position].size() < words_[b.position].size(); });
+                     [&](Fit a, Fit b) { return words[a.position].size() < words[b.position].size(); });
     for (Fit fit : bySize_)
-      sizes_.push_back(static_cast<uint32_t>(std::min<size_t>(words_[fit.position].size(), std::numeric_limits<uint32_t>::max())));
+      sizes_.push_back(static_cast<uint32_t>(std::min<size_t>(words[fit.position].size(), std::numeric_limits<uint32_t>::max())));
     const int64_t rooms = std::min<int64_t>(recipe.maxLength, kTabledRooms) + 1;
     for (int64_t room = 0; room < rooms; ++room) {
       fitCounts_.push_back(static_cast<uint32_t>(FitCount(room)));
       fitDraws_.emplace_back(std::max<size_t>(fitCounts_.back(), 1));
     }
   }
+  hand_.ids = ids_.data();
+  hand_.stamps = stamps_.data();
+  hand_.bySize = bySize_.data();
+  hand_.fitCounts = fitCounts_.data();
+  hand_.fitDraws = fitDraws_.data();
+  hand_.tabledRooms = static_cast<int64_t>(fitCounts_.size());
 }
 
 void RuleDraws::RestartStamps() {
-  std::fill(stamp_.begin(), stamp_.end(), 0);  // the stamps came round again
-  title_ = 1;
+  std::fill(stamps_.begin(), stamps_.end(), 0);  // the stamps came round again
+  hand_.title = 1;
 }
 
 size_t RuleDraws::FitCount(int64_t room) const {
@@ -67,17 +72,17 @@ size_t RuleDraws::FitCount(int64_t room) const {
   return static_cast<size_t>(std::lower_bound(sizes_.begin(), sizes_.end(), static_cast<uint32_t>(room)) - sizes_.begin());
 }
 
-bool RuleDraws::DrawAmongTheRest(size_t fits, std::string_view& entry) {
+bool RuleDraws::DrawAmongTheRest(Hand& hand, size_t fits, std::string_view& entry) {
   std::vector<uint32_t> left;
   if (rules_.fill) {
     for (size_t j = 0; j < fits; ++j)
-      if (MayGoIn(bySize_[j].position)) left.push_back(bySize_[j].position);
+      if (hand.MayGoIn(bySize_[j].position)) left.push_back(bySize_[j].position);
   } else {
-    for (size_t k = 0; k < words_.size(); ++k)
-      if (MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));
+    for (size_t k = 0; k < recipe_.words.size(); ++k)
+      if (hand.MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));
   }
   if (left.empty()) return false;
-  return Take(left[PositionDraw(left.size())(random_)], entry);
+  return hand.Take(left[PositionDraw(left.size())(hand.random)], entry);
 }
 
 bool RuleDraws::Joins(std::string_view entry) {

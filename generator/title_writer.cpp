@@ -319,9 +319,7 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
         m.line = p;
         std::memcpy(p, label.data(), label.size());
         PlainOut out{p + label.size(), 0};
-        draws.Begin();
-        RuleDraws::Ref ref{&draws};
-        ComposeTitle(recipe, ref, out);
+        ComposeTitle(recipe, draws.Begin(), out);
         m.title = std::string_view(p + label.size(), static_cast<size_t>(out.p - (p + label.size())));
         m.entries = out.pieces - 1;
         m.after = draws.random();
@@ -337,9 +335,7 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
       Made& m = batch[0];
       m.label = label;
       PlainOut out{&own[0], 0};
-      draws.Begin();
-      RuleDraws::Ref ref{&draws};
-      ComposeTitle(recipe, ref, out);
+      ComposeTitle(recipe, draws.Begin(), out);
       m.title = std::string_view(own.data(), static_cast<size_t>(out.p - own.data()));
       m.entries = out.pieces - 1;
       m.after = draws.random();
