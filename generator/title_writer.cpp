@@ -266,6 +266,18 @@ struct PlainOut {
   static bool Stopped() { return false; }
 };
 
+// A title that may not fit the buffer, into a string that grows with it.
+struct GrowingOut {
+  std::string* text;
+  size_t pieces;
+  void Append(const char* data, size_t size) {
+    text->append(data, size);
+    ++pieces;
+  }
+  void Put(char c) { *text += c; }
+  static bool Stopped() { return false; }
+};
+
 // With a rule or a report: each title is made whole where it is written
 // (straight into the buffer, or into a string of its own when it might not
 // fit one), looked at, and then kept, or made again when --unique has seen
@@ -331,12 +343,12 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
         label.Increment();
       }
     } else {
-      own.resize(static_cast<size_t>(bound));
+      own.clear();
       Made& m = batch[0];
       m.label = label;
-      PlainOut out{&own[0], 0};
+      GrowingOut out{&own, 0};
       ComposeTitle(recipe, draws.Begin(), out);
-      m.title = std::string_view(own.data(), static_cast<size_t>(out.p - own.data()));
+      m.title = own;
       m.entries = out.pieces - 1;
       m.after = draws.random();
       if (tally) m.drawn = draws.drawn();
