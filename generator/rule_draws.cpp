@@ -16,7 +16,8 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
       rules_(rules),
       banned_(rules.avoidBanned && banned && !banned->empty() ? banned : nullptr),
       hand_{this, random, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &recipe.words, recipe.coreIndex,
-            recipe.maxLength, 0, PositionDraw(recipe.words.size()), rules.noRepeat, rules.fill, false, false, record} {
+            recipe.maxLength, 0, PositionDraw(recipe.words.size()), rules.noRepeat, rules.fill, false, false, record,
+            true} {
   const WordList& words = recipe.words;
   const size_t n = words.size();
   ids_.resize(n);
@@ -34,6 +35,12 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     hand_.joins = recipe.separator == '\0' || banned_->Holds(recipe.separator);
   }
   hand_.screens = rules_.noRepeat || banned_ != nullptr;
+  if (hand_.screens && recipe.separator == '\0') {
+    // Without a separator only a non-empty entry lengthens a title: were the
+    // rules to leave none, a title would draw empty entries for ever.
+    hand_.grows = false;
+    for (size_t k = 0; k < n && !hand_.grows; ++k) hand_.grows = ids_[k] != kBlocked && !words[k].empty();
+  }
   if (rules_.noRepeat) {
     stamps_.assign(n, 0);
     for (size_t k = 0; k < n; ++k) hand_.distinct += ids_[k] == k;
@@ -103,6 +110,7 @@ void RuleDraws::StartTail() {
 }
 
 void RuleDraws::AddToTail(std::string_view piece) {
+  if (piece.empty()) return;  // an empty entry adds no place a term could begin
   pieces_.push_back(tail_.size());
   tail_.append(piece.data(), piece.size());
   // Only the last longest() - 1 bytes can begin a term that ends further on;

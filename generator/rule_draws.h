@@ -56,11 +56,13 @@ class RuleDraws {
     size_t distinct;
     PositionDraw draw;
     bool noRepeat, fill, screens, joins, record;
+    bool grows;  // some entry that may go in adds to a title
 
     bool Next(int64_t length, std::string_view& entry) {
       if (joins && owner->recipe_.separator) owner->AddToTail(std::string_view(&owner->recipe_.separator, 1));
-      // Every text that may go in is in: the title ends without a draw.
-      if (noRepeat && used == distinct) return false;
+      // Every text that may go in is in, or none would add a byte: the title
+      // ends without a draw.
+      if ((noRepeat && used == distinct) || !grows) return false;
       if (fill) {
         const int64_t room = maxLength - length;
         const bool tabled = room >= 0 && room < tabledRooms;

@@ -101,6 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
         Worked{"UniqueMakesATitleMadeBeforeAgain", kAbc, "core", "10", "3", 0, {"core,aaa,", "core,bbb,", "core,ccc,"},
                15, {false, true, false, false}},
         // 41 and 18467 draw 价, which would make 特价; 6334 draws 色, 26500 色 again, which ends it.
+        // Without a separator the empty entry is all that may go in: it would never end a title.
+        Worked{"RulesThatLeaveOnlyEmptyEntriesEndTheTitleUndrawn", Gbk("core\n\n最佳\n"), "core", "10", "2", 2,
+               {"core", "core"}, 0, {false, false, false, true}},
         Worked{"AvoidBannedDrawsAgainWhatWouldMakeABannedWord", Gbk("特\n色\n价\n"), Gbk("特"), "6", "1", 2,
                {Gbk("特色")}, 4, {false, false, false, true}, Gbk("特价\n")}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
