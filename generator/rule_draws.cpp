@@ -35,21 +35,23 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     hand_.joins = recipe.separator == '\0' || banned_->Holds(recipe.separator);
   }
   hand_.screens = rules_.noRepeat || banned_ != nullptr;
-  if (hand_.screens && recipe.separator == '\0') {
-    // Without a separator only a non-empty entry lengthens a title: were the
-    // rules to leave none, a title would draw empty entries for ever.
+  if ((hand_.screens || rules_.fill) && recipe.separator == '\0') {
+    // Without a separator an empty entry adds nothing, and leaves the title
+    // as it was: drawn again and again while the rules turn every other
+    // entry away, it would never end. So it is never drawn (the titles read
+    // the same), and a draw always lengthens a title.
+    for (size_t k = 0; k < n; ++k)
+      if (words[k].empty()) ids_[k] = kBlocked;
     hand_.grows = false;
-    for (size_t k = 0; k < n && !hand_.grows; ++k) hand_.grows = ids_[k] != kBlocked && !words[k].empty();
+    for (size_t k = 0; k < n && !hand_.grows; ++k) hand_.grows = ids_[k] != kBlocked;
   }
   if (rules_.noRepeat) {
     stamps_.assign(n, 0);
     for (size_t k = 0; k < n; ++k) hand_.distinct += ids_[k] == k;
   }
   if (rules_.fill) {
-    // An empty entry without a separator adds nothing: it would always fit.
     for (size_t k = 0; k < n; ++k)
-      if (ids_[k] != kBlocked && (recipe.separator != '\0' || !words[k].empty()))
-        bySize_.push_back({static_cast<uint32_t>(k), ids_[k]});
+      if (ids_[k] != kBlocked) bySize_.push_back({static_cast<uint32_t>(k), ids_[k]});
     std::stable_sort(bySize_.begin(), bySize_.end(),
                      [&](Fit a, Fit b) { return words[a.position].size() < words[b.position].size(); });
     for (Fit fit : bySize_)

@@ -56,7 +56,7 @@ class RuleDraws {
     size_t distinct;
     PositionDraw draw;
     bool noRepeat, fill, screens, joins, record;
-    bool grows;  // some entry that may go in adds to a title
+    bool grows;  // some entry may go in at all
 
     bool Next(int64_t length, std::string_view& entry) {
       if (joins && owner->recipe_.separator) owner->AddToTail(std::string_view(&owner->recipe_.separator, 1));

@@ -104,6 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Without a separator the empty entry is all that may go in: it would never end a title.
         Worked{"RulesThatLeaveOnlyEmptyEntriesEndTheTitleUndrawn", Gbk("core\n\n最佳\n"), "core", "10", "2", 2,
                {"core", "core"}, 0, {false, false, false, true}},
+        // 价格 would always make 特价 after the core, and the empty entry would add nothing:
+        // 64 draws, then none is left that may go in.
+        Worked{"EntryThatAlwaysMakesABannedWordEndsTheTitleAfter64Draws", Gbk("特\n\n价格\n"), Gbk("特"), "10", "1", 2,
+               {Gbk("特")}, 64, {false, false, false, true}, Gbk("特价\n")},
         Worked{"AvoidBannedDrawsAgainWhatWouldMakeABannedWord", Gbk("特\n色\n价\n"), Gbk("特"), "6", "1", 2,
                {Gbk("特色")}, 4, {false, false, false, true}, Gbk("特价\n")}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
