@@ -67,14 +67,14 @@ TEST_P(LibraryCheck, FindsWhatAMarketplaceRefuses) {
 // After "连衣裙," 13 bytes are left within 20: line 12 (13 bytes) can never go in, line 13 (12) can.
 const std::string kEveryKind = Gbk(
     "连衣裙\n 长袖\n长袖\t\n\n长袖\n长袖\na,b\n最佳款\n★爆款\n问准也\nx<y\nABCDEFGHIJKLM\nABCDEFGHIJKL\n"
-    "长袖　\n长　袖\n") + "\xAA\xA1\nc\r\r\n";
+    "长袖　\n长　袖\n") + "\xAA\xA1\nc\r\r\n" + Gbk("№1\n");
 
 INSTANTIATE_TEST_SUITE_P(
     Findings, LibraryCheck,
     testing::Values(
         CheckCase{"EveryKindWithCoreLengthAndComma", kEveryKind, "连衣裙", "20", 0,
-                  "GBK/guess lines 17 distinct 15 | dup 1 6>5 | empty 1 4 | space 3 2 3 14 | sep 1 7:, "
-                  "| long 1 12=13 | banned 1 8:最佳 | char 4 9:★ 11:< 16:\xEF\xBF\xBD 17:\r"},
+                  "GBK/guess lines 18 distinct 16 | dup 1 6>5 | empty 1 4 | space 3 2 3 14 | sep 1 7:, "
+                  "| long 1 12=13 | banned 1 8:最佳 | char 5 9:★ 11:< 16:\xEF\xBF\xBD 17:\r 18:№"},
         // Without a separator or a core the kinds that need them are not looked for;
         // the core's own line is never drawn, so it is never too long.
         CheckCase{"KindsThatNeedInputsAreLeftOut", Gbk("连衣裙\n长袖\n"), "", "", 2,
@@ -105,7 +105,7 @@ TEST(BannedWords, MatchOnlyWhereACharacterBegins) {
   const std::string joined = Gbk("超第一名");
   EXPECT_NE(words.Find(joined, 0, 4, 4), nullptr);
   EXPECT_EQ(words.Find(joined, 0, 2, 6), nullptr) << "it begins too late";
-  EXPECT_EQ(words.Find(joined, 0, 4, 8), nullptr) << "it ends too soon";
+  EXPECT_EQ(words.Find(joined, 0, 4, 6), nullptr) << "it ends too soon";
 }
 
 TEST(BannedWords, ListThatCannotBeUsedSaysWhy) {
@@ -113,6 +113,7 @@ TEST(BannedWords, ListThatCannotBeUsedSaysWhy) {
       {"", Outcome::kListUnreadable, msg::BannedListUnreadable("d/banned.txt", "文件或文件夹不存在")},
       {"最佳\nPNG\x1A\n", Outcome::kListNotText, msg::BannedListNotText("d/banned.txt", 2)},
       {std::string("ok\n\0\n", 5), Outcome::kListNotText, msg::BannedListNotText("d/banned.txt", 2)},
+      {"ok\n\nDEL\x7F\n", Outcome::kListNotText, msg::BannedListNotText("d/banned.txt", 3)},
       {"\xEF\xBB\xBF\xFF\n", Outcome::kListNotText, msg::BannedListNotText("d/banned.txt", 1)},
       {"# only notes\n \t\n\n", Outcome::kListEmpty, msg::BannedListEmpty("d/banned.txt")},
   };
@@ -158,6 +159,13 @@ TEST(BatchReport, CountsTheTitlesAsTheyAreWritten) {
   ASSERT_EQ(r.bannedExamples.size(), 3u);
   EXPECT_EQ(r.bannedExamples[2].title, 4);
   EXPECT_EQ(r.bannedList.file, "d/banned.txt");
+  // The first four alone: 10, 11, 11, 12 bytes, whose lower middle is 11.
+  test::MemorySession four("core\na\nbb\nccc\n");
+  run.countText = "4";
+  ASSERT_EQ(four.Run(run), Outcome::kWritten);
+  const BatchReport& f = *four.session.lastReport();
+  EXPECT_EQ(std::vector<int64_t>({f.least, f.median, f.most, f.repeating, f.duplicates}),
+            std::vector<int64_t>({10, 11, 12, 1, 0}));
   // The same run without a report writes the same bytes.
   test::MemorySession plain("core\na\nbb\nccc\n");
   ASSERT_EQ(plain.Run({"6", "core", "12", 0}), Outcome::kWritten);

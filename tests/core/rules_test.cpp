@@ -108,6 +108,10 @@ INSTANTIATE_TEST_SUITE_P(
         // 64 draws, then none is left that may go in.
         Worked{"EntryThatAlwaysMakesABannedWordEndsTheTitleAfter64Draws", Gbk("特\n\n价格\n"), Gbk("特"), "10", "1", 2,
                {Gbk("特")}, 64, {false, false, false, true}, Gbk("特价\n")},
+        // A term holding the separator is looked for across it: without the rule the second
+        // title is core a b ; here 19169 draws b, which would make "a b", and 15724 a again.
+        Worked{"BannedWordHoldingTheSeparatorIsLookedForAcrossIt", "core\na\nb\n", "core", "10", "3", 1,
+               {"core b b ", "core a a ", "core b b "}, 12, {false, false, false, true}, "a b\n"},
         Worked{"AvoidBannedDrawsAgainWhatWouldMakeABannedWord", Gbk("特\n色\n价\n"), Gbk("特"), "6", "1", 2,
                {Gbk("特色")}, 4, {false, false, false, true}, Gbk("特价\n")}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
