@@ -65,33 +65,33 @@ bool Session::ReadLibrary(FrontEnd& frontEnd, Bytes& text, TextReading& reading,
   return true;
 }
 
-bool Session::ReadBannedList(FrontEnd& frontEnd, BannedWords& words, BannedListInfo& info, Outcome& failed) {
+const BannedWords* Session::ReadBannedList(FrontEnd& frontEnd, BannedWords& file, BannedListInfo& info,
+                                           Outcome& failed) {
   info = {};
   if (bannedList_.empty()) {
-    words = BuiltInBannedWords();
-    info.terms = words.size();
-    return true;
+    info.terms = BuiltInBannedWords().size();
+    return &BuiltInBannedWords();
   }
   info.file = env_.Display(bannedList_);
   Bytes bytes;
   if (const Status read = env_.ReadFile(bannedList_, bytes); !read.ok()) {
     frontEnd.ShowMessage(msg::BannedListUnreadable(info.file, ReasonText(read)));
     failed = Outcome::kListUnreadable;
-    return false;
+    return nullptr;
   }
-  const ListFault fault = wordloom::ReadBannedList(std::move(bytes), words);
+  const ListFault fault = wordloom::ReadBannedList(std::move(bytes), file);
   if (fault.kind == ListFault::kNotText) {
     frontEnd.ShowMessage(msg::BannedListNotText(info.file, fault.line));
     failed = Outcome::kListNotText;
-    return false;
+    return nullptr;
   }
   if (fault.kind == ListFault::kEmpty) {
     frontEnd.ShowMessage(msg::BannedListEmpty(info.file));
     failed = Outcome::kListEmpty;
-    return false;
+    return nullptr;
   }
-  info.terms = words.size();
-  return true;
+  info.terms = file.size();
+  return &file;
 }
 
 Outcome Session::Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd) {
@@ -109,13 +109,13 @@ Outcome Session::Generate(const RunInputs& inputs, int32_t count, int32_t maxLen
   }
   TitleChecks checks;
   checks.rules = inputs.rules;
-  BannedWords banned;
+  BannedWords listFile;
   BatchReport report;
   if (inputs.rules.avoidBanned || inputs.report) {
-    if (!ReadBannedList(frontEnd, banned, report.bannedList, failed)) return failed;
-    checks.banned = &banned;
+    checks.banned = ReadBannedList(frontEnd, listFile, report.bannedList, failed);
+    if (!checks.banned) return failed;
     if (inputs.rules.avoidBanned) {
-      if (const std::string* term = banned.Find(inputs.coreWord)) {
+      if (const std::string* term = checks.banned->Find(inputs.coreWord)) {
         frontEnd.ShowMessage(msg::CoreWordBanned(*term));
         return Outcome::kInputRefused;
       }
@@ -157,15 +157,16 @@ Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryRepor
     Outcome failed;
     Bytes text;
     if (!ReadLibrary(frontEnd, text, report.reading, failed)) return failed;
-    BannedWords banned;
-    if (!ReadBannedList(frontEnd, banned, report.banned, failed)) return failed;
+    BannedWords listFile;
+    const BannedWords* banned = ReadBannedList(frontEnd, listFile, report.banned, failed);
+    if (!banned) return failed;
     report.library = env_.Display(libraryPath_);
     report.core = inputs.coreWord;
     report.maxLength = std::max(CrtAtoi(inputs.lengthText), 0);
     report.separator = SeparatorFromIndex(inputs.separatorIndex);
     const WordList words(std::move(text));
     const EntryIds ids(words);
-    CheckEntries(words, ids, report.core.empty() ? words.size() : words.Find(report.core), banned, report);
+    CheckEntries(words, ids, report.core.empty() ? words.size() : words.Find(report.core), *banned, report);
     return Outcome::kChecked;
   } catch (const std::bad_alloc&) {
     frontEnd.ShowMessage(msg::kOutOfMemory);

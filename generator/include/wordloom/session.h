@@ -98,7 +98,8 @@ class Session {
   Outcome Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd);
   // The library's text in GBK; false with the outcome to end on.
   bool ReadLibrary(FrontEnd& frontEnd, Bytes& text, TextReading& reading, Outcome& failed);
-  bool ReadBannedList(FrontEnd& frontEnd, BannedWords& words, BannedListInfo& info, Outcome& failed);
+  // The banned words in use: the built-in list, or the list file read into `file`.
+  const BannedWords* ReadBannedList(FrontEnd& frontEnd, BannedWords& file, BannedListInfo& info, Outcome& failed);
 
   Env& env_;
   std::filesystem::path libraryPath_;
