@@ -81,7 +81,7 @@ size_t RuleDraws::FitCount(int64_t room) const {
   return static_cast<size_t>(std::lower_bound(sizes_.begin(), sizes_.end(), static_cast<uint32_t>(room)) - sizes_.begin());
 }
 
-bool RuleDraws::DrawAmongTheRest(Hand& hand, size_t fits, std::string_view& entry) {
+RuleDraws::Hand RuleDraws::DrawAmongTheRest(Hand hand, size_t fits, std::string_view& entry, bool& drawn) {
   std::vector<uint32_t> left;
   if (rules_.fill) {
     for (size_t j = 0; j < fits; ++j)
@@ -90,8 +90,8 @@ bool RuleDraws::DrawAmongTheRest(Hand& hand, size_t fits, std::string_view& entr
     for (size_t k = 0; k < recipe_.words.size(); ++k)
       if (hand.MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));
   }
-  if (left.empty()) return false;
-  return hand.Take(left[PositionDraw(left.size())(hand.random)], entry);
+  drawn = !left.empty() && hand.Take(left[PositionDraw(left.size())(hand.random)], entry);
+  return hand;
 }
 
 bool RuleDraws::Joins(std::string_view entry) {

@@ -76,7 +76,7 @@ class RuleDraws {
           if (!(noRepeat && stamps[fit.id] == title) && !(joins && owner->Joins((*words)[fit.position])))
             return Take(fit.position, entry);
         }
-        return owner->DrawAmongTheRest(*this, fits, entry);
+        return LastDraw(fits, entry);
       }
       if (!screens) {
         // Only the core's position is passed over, as the title file always has.
@@ -90,7 +90,14 @@ class RuleDraws {
         const size_t k = draw(random);
         if (MayGoIn(k)) return Take(k, entry);
       }
-      return owner->DrawAmongTheRest(*this, 0, entry);
+      return LastDraw(0, entry);
+    }
+    // The slow way out, given a copy: the hand itself never leaves the
+    // registers ComposeTitle keeps it in.
+    bool LastDraw(size_t fits, std::string_view& entry) {
+      bool drawn;
+      *this = owner->DrawAmongTheRest(*this, fits, entry, drawn);
+      return drawn;
     }
     bool MayGoIn(size_t k) const {
       const uint32_t id = ids[k];
@@ -127,8 +134,8 @@ class RuleDraws {
   static constexpr uint32_t kBlocked = std::numeric_limits<uint32_t>::max();
 
   // Past kTries: counts what may go in (the `fits` shortest under --fill,
-  // else every entry) and draws one of them; false when none may.
-  bool DrawAmongTheRest(Hand& hand, size_t fits, std::string_view& entry);
+  // else every entry) and draws one of them; `drawn` false when none may.
+  Hand DrawAmongTheRest(Hand hand, size_t fits, std::string_view& entry, bool& drawn);
   size_t FitCount(int64_t room) const;
   bool Joins(std::string_view entry);
   void StartTail();
