@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds the 32-bit Windows executables, Wordloom.exe and
 # wordloom-cli.exe, each statically linked, into build-win/dist/ (or
-# $BUILD_DIR/dist). Installs the toolchain and builds the cached wxWidgets
-# first when they are missing. Extra arguments go to cmake's configure step.
+# $BUILD_DIR/dist); WINDOWS_ARCH=x86_64 builds the 64-bit ones, into
+# build-win64/ by default. Installs the toolchain and builds the cached
+# wxWidgets first when they are missing. Extra arguments go to cmake's
+# configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR=${BUILD_DIR:-build-win}
+export WINDOWS_ARCH=${WINDOWS_ARCH:-i686}
+default_dir=build-win
+[ "$WINDOWS_ARCH" = i686 ] || default_dir=build-win64
+BUILD_DIR=${BUILD_DIR:-$default_dir}
 
 deps_args=(--no-wine)
 [ "${WORDLOOM_WINDOWS_WINE:-0}" = 1 ] && deps_args=()
@@ -16,7 +21,7 @@ gui=ON
 [ -f app/CMakeLists.txt ] && [ -f ui/CMakeLists.txt ] || gui=OFF
 
 cmake -S . -B "$BUILD_DIR" \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-$WINDOWS_ARCH.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_EXE_LINKER_FLAGS="-s" \
   -DwxWidgets_CONFIG_EXECUTABLE="$wx_prefix/bin/wx-config" \

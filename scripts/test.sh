@@ -34,7 +34,9 @@ stage "tests" ctest_on_xvfb
 # The same suite under AddressSanitizer and UBSan, then the fuzz targets.
 stage "sanitizers" env ASAN_GUI=1 scripts/test-sanitizers.sh
 stage "fuzzing" scripts/test-fuzz.sh
-# The 32-bit Windows build, tested under Wine.
+# The Windows build, tested under Wine: the 32-bit one, or where this machine
+# cannot run 32-bit programs (or WORDLOOM_WIN64=1), the 64-bit one, with the
+# 32-bit executables checked without running them.
 stage "Windows toolchain and wxWidgets" scripts/windows-deps.sh
 stage "Windows tests" scripts/test-windows.sh
 stage "packages" scripts/test-packages.sh  # the .deb and the Windows zip, as a user gets them

@@ -2,9 +2,13 @@
 # Installs the MinGW toolchain and Wine, and builds wxWidgets for Windows once.
 # The wxWidgets install is cached under /var/cache/wordloom/, keyed by its
 # version and configure options, so only the first run pays for it.
-# Prints the cached prefix as its last line.
+# WINDOWS_ARCH=x86_64 does this for the 64-bit build (default i686).
+# With Wine, for the tests: the Wine of the build they run (see
+# windows-target.sh), and when that is the 64-bit one, its toolchain and
+# wxWidgets too. Prints the cached prefix as its last line.
 # Usage: windows-deps.sh [--no-wine]
 set -euo pipefail
+cd "$(dirname "$0")/.."
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 with_wine=1
@@ -12,7 +16,9 @@ with_wine=1
 
 WX_SRC_PACKAGE=wxwidgets3.2
 CACHE_ROOT=${WORDLOOM_CACHE:-/var/cache/wordloom}
-HOST=i686-w64-mingw32
+ARCH=${WINDOWS_ARCH:-i686}
+case $ARCH in i686 | x86_64) ;; *) echo "windows-deps: WINDOWS_ARCH is i686 or x86_64, not $ARCH" >&2; exit 2 ;; esac
+HOST=$ARCH-w64-mingw32
 # Static, Unicode, release MSW build with the posix-threads compilers (the
 # same ones the program is built with). Debian's source has no bundled
 # zlib/libpng/expat/libjpeg/libtiff, so those formats are left out.
@@ -90,22 +96,31 @@ apt_install() {
   [ -z "$missing" ] && return 0
   log "installing $missing"
   [ "$apt_updated" = 1 ] || $SUDO apt-get update -qq
+  apt_updated=1
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >&2
 }
 
 apt_updated=0
-PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 build-essential cmake dpkg-dev xz-utils libcli11-dev)
+apt_install "g++-mingw-w64-${ARCH/_/-}-posix" "binutils-mingw-w64-${ARCH/_/-}" build-essential cmake dpkg-dev xz-utils libcli11-dev
 if [ $with_wine = 1 ]; then
-  # wine32 is an i386 package.
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    $SUDO apt-get update -qq
-    apt_updated=1
+  # shellcheck source=../scripts/windows-target.sh
+  source scripts/windows-target.sh
+  windows_test_target
+  if [ "$WINDOWS_TEST_ARCH" = i686 ]; then
+    # wine32 is an i386 package.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      $SUDO dpkg --add-architecture i386
+      $SUDO apt-get update -qq
+      apt_updated=1
+    fi
+    wine_packages=(wine wine32:i386)
+  else
+    wine_packages=(wine64)
+    [ "$ARCH" = x86_64 ] || WINDOWS_ARCH=x86_64 scripts/windows-deps.sh --no-wine > /dev/null
   fi
-  PACKAGES+=(wine wine32:i386 fonts-wine locales fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick)
+  apt_install "${wine_packages[@]}" fonts-wine locales fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick
 fi
-apt_install "${PACKAGES[@]}"
 
 # The exact version comes from Debian's source index, read through a private
 # apt configuration so the machine's own sources are left as they are.

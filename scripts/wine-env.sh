@@ -1,9 +1,20 @@
 # Sourced by the Windows tests: a private Wine prefix under the build folder,
 # initialised without prompts, with a Chinese font standing in for SimSun.
-# Needs WINDOWS_BUILD_DIR (the cross build's folder) to be set.
+# Needs WINDOWS_BUILD_DIR (the cross build's folder) to be set, and
+# WINDOWS_ARCH=x86_64 for the 64-bit build.
 
 export WINEPREFIX=${WORDLOOM_WINEPREFIX:-$WINDOWS_BUILD_DIR/wineprefix}
 export WINEARCH=win32
+if [ "${WINDOWS_ARCH:-i686}" = x86_64 ]; then
+  # 64-bit Wine's own loader and server under the usual names:
+  # /usr/bin/wine takes the 32-bit loader whenever wine32 is installed.
+  export WINEARCH=win64 WINESERVER=/usr/lib/wine/wineserver64
+  mkdir -p "$WINDOWS_BUILD_DIR/wine64-bin"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$WINDOWS_BUILD_DIR/wine64-bin/wine"
+  printf '#!/bin/sh\nexec %s "$@"\n' "$WINESERVER" > "$WINDOWS_BUILD_DIR/wine64-bin/wineserver"
+  chmod +x "$WINDOWS_BUILD_DIR/wine64-bin/wine" "$WINDOWS_BUILD_DIR/wine64-bin/wineserver"
+  export PATH=$WINDOWS_BUILD_DIR/wine64-bin:$PATH
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko: their installers would ask to download.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -35,7 +46,7 @@ wine_env_init() {
   if [ ! -f "$WINEPREFIX/.wordloom-prefix" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wineboot -i >/dev/null 2>&1 || true
+    LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY= wine wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: wineboot did not create $WINEPREFIX" >&2; return 1; }
     touch "$WINEPREFIX/.wordloom-prefix"

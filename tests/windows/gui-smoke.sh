@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts Wordloom.exe under Wine on a private Xvfb display and checks what a
-# user sees: the window titled "Wordloom"; the system menu's About box, which
-# Esc closes; a whole generate command driven by the keyboard alone (Enter in
-# the count field included), its title file byte for byte the Linux CLI's;
-# Alt+F4 ends the program.
+# user sees: the window titled "Wordloom", with the common controls 6 its
+# manifest asks for; the system menu's About box, which Esc closes; a whole
+# generate command driven by the keyboard alone (Enter in the count field
+# included), its title file byte for byte the Linux CLI's; Alt+F4 ends the
+# program.
 # Usage: gui-smoke.sh WORDLOOM_EXE LINUX_CLI
 # Expects the Wine environment of wine-env.sh. Prints PASS/FAIL lines.
 set -uo pipefail
@@ -46,13 +47,19 @@ cp "$1" "$work/run/Wordloom.exe"
 # Wine's own start-up now and then stalls on a busy machine: such a start goes
 # once more; a fault of the program would repeat.
 for try in 1 2; do
-  (cd "$work/run" && LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 exec wine Wordloom.exe > "$work/wine.log" 2>&1) & app_pid=$!
+  (cd "$work/run" && LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all,+loaddll exec wine Wordloom.exe > "$work/wine.log" 2>&1) & app_pid=$!
   wait_for 90 other Wordloom && pass "the window titled Wordloom appears" && break
   echo "note: no window within 90 s (start $try); Wine said:" && cat "$work/wine.log"
   kill "$app_pid" 2>/dev/null; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; app_pid=""
 done
 [ -n "$app_pid" ] || { fail "no window titled Wordloom within 90 s, twice"; exit 1; }
 main=$(other Wordloom | head -n1)
+# The manifest's common controls 6 give the dialog its look. Wine's loader
+# takes them from the side-by-side store (winsxs), the old ones from
+# system32: a manifest Windows cannot match leaves the program with those.
+grep -iq 'Loaded L"[^"]*\\winsxs\\[^"]*common-controls_[^"]*\\comctl32\.dll"' "$work/wine.log" &&
+  pass "the dialog runs with common controls 6" ||
+  fail "the dialog runs without common controls 6; Wine loaded: $(grep -io 'Loaded L"[^"]*comctl32[^"]*"' "$work/wine.log" | tr '\n' ' ')"
 
 # After the first paint; up from the system menu's top wraps to its last entry, About.
 sleep 1 && focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key Up sleep 0.5 key Return
