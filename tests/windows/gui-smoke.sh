@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Starts Wordloom.exe under Wine on a private Xvfb display and checks what a
 # user sees: the window titled "Wordloom", with the common controls 6 its
-# manifest asks for; the system menu's About box, which Esc closes; a whole
-# generate command driven by the keyboard alone (Enter in the count field
-# included), its title file byte for byte the Linux CLI's; Alt+F4 ends the
-# program.
+# manifest asks for; the system menu's About box, which Esc closes, and its
+# 检查词库 entry, without a library and with one; a whole generate command
+# driven by the keyboard alone (Enter in the count field included), its title
+# file byte for byte the Linux CLI's; Alt+F4 ends the program.
 # Usage: gui-smoke.sh WORDLOOM_EXE LINUX_CLI
 # Expects the Wine environment of wine-env.sh. Prints PASS/FAIL lines.
 set -uo pipefail
@@ -71,6 +71,14 @@ if wait_for 20 other '关于 Wordloom'; then
     fail "Esc did not close the About box, or closed the dialog too"
 else fail "no About box from the system menu's last entry"; fi
 
+# 检查词库 (K) stands above About: with no library chosen yet it says so, as 开始组合 does.
+focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key k
+if wait_for 20 other Wordloom; then
+  focus "$(other Wordloom | head -n1)" && xdotool key Return
+  wait_for 20 gone Wordloom && sleep 1.5 && alive && pass "the system menu's 检查词库 without a library asks for one" ||
+    fail "the 检查词库 message did not close, or closed the dialog too"
+else fail "no message from the system menu's 检查词库 without a library"; fi
+
 # The tab order (the template's): 开始组合 (the focus starts there), 退出,
 # count, 打开词库, core word, length, separator list.
 focus "$main" && xdotool key Tab Tab Tab sleep 0.3 key Return
@@ -90,6 +98,14 @@ chooser 另存为 "$out"
 "$2" -l "$lib" -c 连衣裙 -n 60 -N 30 -s comma -o "$work/expected.txt"
 wait_for 60 cmp -s "$work/expected.txt" "$out.txt" && pass "the keyboard's generate command writes the Linux CLI's titles at the Chinese path" ||
   fail "the keyboard's generate command wrote no title file like the Linux CLI's at $out.txt"
+
+# With the library chosen, 检查词库 shows its report in a window of its own; Esc closes it.
+focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key k
+if wait_for 30 other 检查词库; then
+  focus "$(other 检查词库 | head -n1)" && xdotool key Escape
+  wait_for 20 gone 检查词库 && sleep 1.5 && alive && pass "检查词库 shows the chosen library's report, and Esc closes it" ||
+    fail "Esc did not close the 检查词库 window, or closed the dialog too"
+else fail "no 检查词库 window for the chosen library"; fi
 
 if alive && focus "$main" && xdotool key --clearmodifiers alt+F4 && wait_for 30 bash -c "! kill -0 $app_pid"; then
   pass "Alt+F4 on the dialog ends the program" && app_pid=""
