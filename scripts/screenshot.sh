@@ -59,7 +59,8 @@ xdotool key shift+F10
 sleep 0.8
 import -window root "$out_dir/context-menu-full.png"
 eval "$(xdotool getwindowgeometry --shell "$main")"
-convert "$out_dir/context-menu-full.png" -crop "$((WIDTH + 40))x$((HEIGHT + 40))+${X}+${Y}" +repage "$out_dir/context-menu.png"
+# The menu opens near the dialog's foot and reaches below it: room for all its entries.
+convert "$out_dir/context-menu-full.png" -crop "$((WIDTH + 40))x$((HEIGHT + 120))+${X}+${Y}" +repage "$out_dir/context-menu.png"
 rm -f "$out_dir/context-menu-full.png"
 echo "wrote $out_dir/context-menu.png"
 xdotool key Escape
