@@ -21,6 +21,8 @@ using namespace wordloom;
 namespace {
 
 constexpr int64_t kMaxCount = 48, kMaxLength = 2048;  // beyond these an input is slower, not newer
+// Under rules a title is drawn one entry at a time, and --unique may make each title a thousand times.
+constexpr int64_t kMaxRuledCount = 4, kMaxRuledLength = 64;
 
 // The whole file is what the plain form of the rule, BuildTitle, makes from
 // the same sequence, under the header and labels from 0; each title keeps
@@ -81,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         : count == 0    ? msg::kCountRequired
                                         : nullptr;
   if (!refusal && (count > kMaxCount || maxLength > kMaxLength)) return 0;
+  if ((flags & 0x80) && !refusal && (count > kMaxRuledCount || maxLength > kMaxRuledLength)) return 0;
 
   test::MemorySession m(library);
   if (flags & 2) m.env.Put("d/titles.txt", "old titles\r\n");
