@@ -21,6 +21,7 @@ class FingerprintSet {
 
  private:
   struct Free {
+    size_t bytes;
     void operator()(uint64_t* p) const;
   };
   void Allocate(uint64_t capacity);
