@@ -15,7 +15,8 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     : recipe_(recipe),
       rules_(rules),
       banned_(rules.avoidBanned && banned && !banned->empty() ? banned : nullptr),
-      hand_{this, random, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &recipe.words, recipe.coreIndex,
+      hand_{this, random, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0,
+            std::numeric_limits<int64_t>::max(), PositionDraw(1), recipe.words.text(), false, &recipe.words, recipe.coreIndex,
             recipe.maxLength, 0, PositionDraw(recipe.words.size()), rules.noRepeat, rules.fill, false, false, record,
             true} {
   const WordList& words = recipe.words;
@@ -51,11 +52,19 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
   }
   if (rules_.fill) {
     for (size_t k = 0; k < n; ++k)
-      if (ids_[k] != kBlocked) bySize_.push_back({static_cast<uint32_t>(k), ids_[k]});
+      if (ids_[k] != kBlocked)
+        bySize_.push_back({static_cast<uint32_t>(k), ids_[k], static_cast<uint32_t>(words[k].data() - words.text()),
+                           static_cast<uint32_t>(std::min<size_t>(words[k].size(), std::numeric_limits<uint32_t>::max()))});
     std::stable_sort(bySize_.begin(), bySize_.end(),
                      [&](Fit a, Fit b) { return words[a.position].size() < words[b.position].size(); });
-    for (Fit fit : bySize_)
-      sizes_.push_back(static_cast<uint32_t>(std::min<size_t>(words[fit.position].size(), std::numeric_limits<uint32_t>::max())));
+    for (Fit fit : bySize_) sizes_.push_back(fit.size);
+    // Where every entry fits, one draw serves all rooms; it needs the
+    // entries' places in 32 bits.
+    hand_.places = words.ends32();
+    if (!bySize_.empty() && hand_.places) {
+      hand_.allFit = sizes_.back();
+      hand_.fitAll = PositionDraw(bySize_.size());
+    }
     const int64_t rooms = std::min<int64_t>(recipe.maxLength, kTabledRooms) + 1;
     for (int64_t room = 0; room < rooms; ++room) {
       fitCounts_.push_back(static_cast<uint32_t>(FitCount(room)));

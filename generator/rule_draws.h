@@ -32,13 +32,12 @@ class RuleDraws {
   RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const BannedWords* banned, const EntryIds* ids,
             CrtRandom random, bool record);
 
+  // An entry that may be drawn under --fill, with where its bytes are.
   struct Fit {
-    uint32_t position, id;
+    uint32_t position, id, begin, size;
   };
 
-  // What ComposeTitle works on: the draws' state as values, which it keeps
-  // in locals so that stores into the title cannot make the compiler fetch
-  // them again, and hands back when the title is made.
+  // What a title's draws work on: everything Next reads, in one place.
   struct Hand {
     RuleDraws* owner;
     CrtRandom random;
@@ -50,6 +49,10 @@ class RuleDraws {
     const uint32_t* fitCounts;
     const PositionDraw* fitDraws;
     int64_t tabledRooms;
+    int64_t allFit;       // under --fill: rooms above this take every entry in bySize
+    PositionDraw fitAll;  // the draw among all of them
+    const char* text;     // where bySize's places count from
+    bool places;          // bySize's places are right (the library's text is below 4 GB)
     const WordList* words;
     size_t coreIndex;
     int64_t maxLength;
@@ -65,6 +68,16 @@ class RuleDraws {
       if ((noRepeat && used == distinct) || !grows) return false;
       if (fill) {
         const int64_t room = maxLength - length;
+        if (room > allFit) {
+          // Most draws of a title: every entry fits, and the draw does not
+          // wait on the title's length.
+          for (int i = 0; i < kTries; ++i) {
+            const Fit fit = bySize[fitAll(random)];
+            if (!(noRepeat && stamps[fit.id] == title) && !(joins && owner->Joins({text + fit.begin, fit.size})))
+              return Take(fit, entry);
+          }
+          return LastDraw(owner->bySize_.size(), entry);
+        }
         const bool tabled = room >= 0 && room < tabledRooms;
         const size_t fits = tabled ? fitCounts[room] : owner->FitCount(room);
         if (fits == 0) return false;
@@ -74,7 +87,7 @@ class RuleDraws {
           // ask is whether the title holds one already, or would make a banned word.
           const Fit fit = bySize[fitting(random)];
           if (!(noRepeat && stamps[fit.id] == title) && !(joins && owner->Joins((*words)[fit.position])))
-            return Take(fit.position, entry);
+            return places ? Take(fit, entry) : Take(fit.position, entry);
         }
         return LastDraw(fits, entry);
       }
@@ -92,8 +105,7 @@ class RuleDraws {
       }
       return LastDraw(0, entry);
     }
-    // The slow way out, given a copy: the hand itself never leaves the
-    // registers ComposeTitle keeps it in.
+    // The slow way out, kept out of Next's way.
     bool LastDraw(size_t fits, std::string_view& entry) {
       bool drawn;
       *this = owner->DrawAmongTheRest(*this, fits, entry, drawn);
@@ -103,6 +115,16 @@ class RuleDraws {
       const uint32_t id = ids[k];
       if (id == kBlocked || (noRepeat && stamps[id] == title)) return false;
       return !joins || !owner->Joins((*words)[k]);
+    }
+    bool Take(Fit fit, std::string_view& entry) {
+      entry = std::string_view(text + fit.begin, fit.size);
+      if (noRepeat) {
+        stamps[fit.id] = title;
+        ++used;
+      }
+      if (joins) owner->AddToTail(entry);
+      if (record) owner->drawn_.push_back(fit.position);
+      return true;
     }
     bool Take(size_t k, std::string_view& entry) {
       entry = (*words)[k];
