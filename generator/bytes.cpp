@@ -27,6 +27,28 @@ void* AllocateLarge(size_t bytes) {
 
 void FreeLarge(void* p) { std::free(p); }
 
+void* AllocateZeroed(size_t bytes) {
+  if (bytes == 0) bytes = 1;
+#ifdef __linux__
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  ::madvise(p, bytes, MADV_HUGEPAGE);
+  return p;
+#else
+  return std::calloc(bytes, 1);
+#endif
+}
+
+void FreeZeroed(void* p, size_t bytes) {
+  if (!p) return;
+#ifdef __linux__
+  ::munmap(p, bytes == 0 ? 1 : bytes);
+#else
+  (void)bytes;
+  std::free(p);
+#endif
+}
+
 void Bytes::Free::operator()(char* p) const { FreeLarge(p); }
 
 void Bytes::Resize(size_t size) {

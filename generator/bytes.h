@@ -40,4 +40,10 @@ class Bytes {
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* p);
 
+// Zeroed memory for large tables looked up at random: pages cost nothing
+// until reached, and are 2 MB where the system offers them, so that a
+// lookup seldom misses the address cache. Null when there is none.
+void* AllocateZeroed(size_t bytes);
+void FreeZeroed(void* p, size_t bytes);
+
 }  // namespace wordloom

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "bytes.h"
 #include "text_hash.h"
 
 namespace wordloom {
@@ -13,13 +14,14 @@ EntryIds::EntryIds(const WordList& words) : first_(new uint32_t[words.size() + 1
   const size_t n = words.size();
   if (n >= std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
   // Open addressing: each slot holds a position + 1 beside the upper half of
-  // its hash, so that most probes never look at the text. calloc: the
-  // system's zeroed pages, not a second pass over them.
+  // its hash, so that most probes never look at the text. The system's
+  // zeroed pages, not a second pass over them.
   size_t capacity = 16;
   while (capacity < 2 * n) capacity *= 2;
   const size_t mask = capacity - 1;
-  const std::unique_ptr<uint64_t, void (*)(void*)> table(static_cast<uint64_t*>(std::calloc(capacity, sizeof(uint64_t))),
-                                                         std::free);
+  const size_t bytes = capacity * sizeof(uint64_t);
+  const auto free = [bytes](uint64_t* p) { FreeZeroed(p, bytes); };
+  const std::unique_ptr<uint64_t, decltype(free)> table(static_cast<uint64_t*>(AllocateZeroed(bytes)), free);
   if (!table) throw std::bad_alloc();
   uint64_t* const slots = table.get();
   const char* const text = words.text();

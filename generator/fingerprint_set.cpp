@@ -1,12 +1,9 @@
 #include "fingerprint_set.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include "bytes.h"
 
 namespace wordloom {
 namespace {
@@ -17,32 +14,7 @@ constexpr uint64_t kUpFront = uint64_t{1} << 24;
 
 }  // namespace
 
-namespace {
-
-// Zeroed memory whose pages cost nothing until reached. On Linux in 2 MB
-// pages where offered: a lookup lands on a random page of the table, and
-// small pages would miss the address cache on nearly every one.
-uint64_t* AllocateSlots(uint64_t capacity) {
-#ifdef __linux__
-  const size_t bytes = static_cast<size_t>(capacity) * sizeof(uint64_t);
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return nullptr;
-  ::madvise(p, bytes, MADV_HUGEPAGE);
-  return static_cast<uint64_t*>(p);
-#else
-  return static_cast<uint64_t*>(std::calloc(static_cast<size_t>(capacity), sizeof(uint64_t)));
-#endif
-}
-
-}  // namespace
-
-void FingerprintSet::Free::operator()(uint64_t* p) const {
-#ifdef __linux__
-  ::munmap(p, bytes);
-#else
-  std::free(p);
-#endif
-}
+void FingerprintSet::Free::operator()(uint64_t* p) const { FreeZeroed(p, bytes); }
 
 FingerprintSet::FingerprintSet(uint64_t expected) {
   const uint64_t titles = std::min(expected, kUpFront);
@@ -51,7 +23,7 @@ FingerprintSet::FingerprintSet(uint64_t expected) {
 
 void FingerprintSet::Allocate(uint64_t capacity) {
   if (capacity >= (uint64_t{1} << 32) || capacity > SIZE_MAX / sizeof(uint64_t)) throw std::bad_alloc();
-  auto* slots = AllocateSlots(capacity);
+  auto* slots = static_cast<uint64_t*>(AllocateZeroed(static_cast<size_t>(capacity) * sizeof(uint64_t)));
   if (!slots) throw std::bad_alloc();
   std::unique_ptr<uint64_t[], Free> old(slots_.release(), slots_.get_deleter());
   const uint64_t oldCapacity = capacity_;
