@@ -13,12 +13,13 @@ constexpr int64_t kTabledRooms = 65536;
 RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const BannedWords* banned, const EntryIds* ids,
                      CrtRandom random, bool record)
     : recipe_(recipe),
+      text_(recipe.words.text()),
       rules_(rules),
       banned_(rules.avoidBanned && banned && !banned->empty() ? banned : nullptr),
-      hand_{this, random, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0,
-            std::numeric_limits<int64_t>::max(), PositionDraw(1), recipe.words.text(), false, &recipe.words, recipe.coreIndex,
-            recipe.maxLength, 0, PositionDraw(recipe.words.size()), rules.noRepeat, rules.fill, false, false, record,
-            true} {
+      random_(random),
+      draw_(recipe.words.size()),
+      record_(record),
+      screens_(rules.noRepeat || banned_ != nullptr) {
   const WordList& words = recipe.words;
   const size_t n = words.size();
   ids_.resize(n);
@@ -33,22 +34,21 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     for (size_t k = 0; k < n; ++k)
       if (banned_->Find(words[k])) ids_[k] = kBlocked;
     // A separator no term holds keeps a banned word from forming across it.
-    hand_.joins = recipe.separator == '\0' || banned_->Holds(recipe.separator);
+    joins_ = recipe.separator == '\0' || banned_->Holds(recipe.separator);
   }
-  hand_.screens = rules_.noRepeat || banned_ != nullptr;
-  if ((hand_.screens || rules_.fill) && recipe.separator == '\0') {
+  if ((screens_ || rules_.fill) && recipe.separator == '\0') {
     // Without a separator an empty entry adds nothing, and leaves the title
     // as it was: drawn again and again while the rules turn every other
     // entry away, it would never end. So it is never drawn (the titles read
     // the same), and a draw always lengthens a title.
     for (size_t k = 0; k < n; ++k)
       if (words[k].empty()) ids_[k] = kBlocked;
-    hand_.grows = false;
-    for (size_t k = 0; k < n && !hand_.grows; ++k) hand_.grows = ids_[k] != kBlocked;
+    grows_ = false;
+    for (size_t k = 0; k < n && !grows_; ++k) grows_ = ids_[k] != kBlocked;
   }
   if (rules_.noRepeat) {
     stamps_.assign(n, 0);
-    for (size_t k = 0; k < n; ++k) hand_.distinct += ids_[k] == k;
+    for (size_t k = 0; k < n; ++k) distinct_ += ids_[k] == k;
   }
   if (rules_.fill) {
     for (size_t k = 0; k < n; ++k)
@@ -60,10 +60,10 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     for (Fit fit : bySize_) sizes_.push_back(fit.size);
     // Where every entry fits, one draw serves all rooms; it needs the
     // entries' places in 32 bits.
-    hand_.places = words.ends32();
-    if (!bySize_.empty() && hand_.places) {
-      hand_.allFit = sizes_.back();
-      hand_.fitAll = PositionDraw(bySize_.size());
+    places_ = words.ends32();
+    if (!bySize_.empty() && places_) {
+      allFit_ = sizes_.back();
+      fitAll_ = PositionDraw(bySize_.size());
     }
     const int64_t rooms = std::min<int64_t>(recipe.maxLength, kTabledRooms) + 1;
     for (int64_t room = 0; room < rooms; ++room) {
@@ -71,17 +71,11 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
       fitDraws_.emplace_back(std::max<size_t>(fitCounts_.back(), 1));
     }
   }
-  hand_.ids = ids_.data();
-  hand_.stamps = stamps_.data();
-  hand_.bySize = bySize_.data();
-  hand_.fitCounts = fitCounts_.data();
-  hand_.fitDraws = fitDraws_.data();
-  hand_.tabledRooms = static_cast<int64_t>(fitCounts_.size());
 }
 
 void RuleDraws::RestartStamps() {
   std::fill(stamps_.begin(), stamps_.end(), 0);  // the stamps came round again
-  hand_.title = 1;
+  title_ = 1;
 }
 
 size_t RuleDraws::FitCount(int64_t room) const {
@@ -90,17 +84,16 @@ size_t RuleDraws::FitCount(int64_t room) const {
   return static_cast<size_t>(std::lower_bound(sizes_.begin(), sizes_.end(), static_cast<uint32_t>(room)) - sizes_.begin());
 }
 
-RuleDraws::Hand RuleDraws::DrawAmongTheRest(Hand hand, size_t fits, std::string_view& entry, bool& drawn) {
+bool RuleDraws::DrawAmongTheRest(size_t fits, std::string_view& entry) {
   std::vector<uint32_t> left;
   if (rules_.fill) {
     for (size_t j = 0; j < fits; ++j)
-      if (hand.MayGoIn(bySize_[j].position)) left.push_back(bySize_[j].position);
+      if (MayGoIn(bySize_[j].position)) left.push_back(bySize_[j].position);
   } else {
     for (size_t k = 0; k < recipe_.words.size(); ++k)
-      if (hand.MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));
+      if (MayGoIn(k)) left.push_back(static_cast<uint32_t>(k));
   }
-  drawn = !left.empty() && hand.Take(left[PositionDraw(left.size())(hand.random)], entry);
-  return hand;
+  return !left.empty() && Take(left[PositionDraw(left.size())(random_)], entry);
 }
 
 bool RuleDraws::Joins(std::string_view entry) {

@@ -32,132 +32,107 @@ class RuleDraws {
   RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const BannedWords* banned, const EntryIds* ids,
             CrtRandom random, bool record);
 
+  // A new title: its core is in, nothing drawn yet.
+  void Begin() {
+    drawn_.clear();
+    used_ = 0;
+    if (rules_.noRepeat && ++title_ == 0) RestartStamps();
+    if (joins_) StartTail();
+  }
+  // The next entry, `length` being the title's length with the separator
+  // just put in; false when nothing may go in, which ends the title.
+  bool Next(int64_t length, std::string_view& entry) {
+    if (joins_ && recipe_.separator) AddToTail(std::string_view(&recipe_.separator, 1));
+    // Every text that may go in is in, or none would add a byte: the title
+    // ends without a draw.
+    if ((rules_.noRepeat && used_ == distinct_) || !grows_) return false;
+    if (rules_.fill) {
+      const int64_t room = recipe_.maxLength - length;
+      if (room > allFit_) {
+        // Most draws of a title: every entry fits, and the draw does not
+        // wait on the title's length.
+        for (int i = 0; i < kTries; ++i) {
+          const Fit fit = bySize_[fitAll_(random_)];
+          if (MayFit(fit)) return Take(fit, entry);
+        }
+        return DrawAmongTheRest(bySize_.size(), entry);
+      }
+      const bool tabled = room >= 0 && room < static_cast<int64_t>(fitCounts_.size());
+      const size_t fits = tabled ? fitCounts_[static_cast<size_t>(room)] : FitCount(room);
+      if (fits == 0) return false;
+      const PositionDraw fitting = tabled ? fitDraws_[static_cast<size_t>(room)] : PositionDraw(fits);
+      for (int i = 0; i < kTries; ++i) {
+        const Fit fit = bySize_[fitting(random_)];
+        if (MayFit(fit)) return Take(fit, entry);
+      }
+      return DrawAmongTheRest(fits, entry);
+    }
+    if (!screens_) {
+      // Only the core's position is passed over, as the title file always has.
+      size_t k;
+      do {
+        k = draw_(random_);
+      } while (k == recipe_.coreIndex);
+      return Take(k, entry);
+    }
+    for (int i = 0; i < kTries; ++i) {
+      const size_t k = draw_(random_);
+      if (MayGoIn(k)) return Take(k, entry);
+    }
+    return DrawAmongTheRest(0, entry);
+  }
+
+  // Draws from here on as if the last title had ended with `random`.
+  void Restart(CrtRandom random) { random_ = random; }
+  // Positions returned for this title, in turn, when recorded.
+  const std::vector<size_t>& drawn() const { return drawn_; }
+  CrtRandom random() const { return random_; }
+
+  // What ComposeTitle copies: a handle on the draws, worked on where they are.
+  struct Ref {
+    RuleDraws* draws;
+    bool Next(int64_t length, std::string_view& entry) { return draws->Next(length, entry); }
+  };
+
+ private:
+  static constexpr uint32_t kBlocked = std::numeric_limits<uint32_t>::max();
+
   // An entry that may be drawn under --fill, with where its bytes are.
   struct Fit {
     uint32_t position, id, begin, size;
   };
 
-  // What a title's draws work on: everything Next reads, in one place.
-  struct Hand {
-    RuleDraws* owner;
-    CrtRandom random;
-    size_t used;      // under --no-repeat: texts in this title
-    uint32_t title;   // the stamp of this title
-    const uint32_t* ids;  // by position: its text's id, kBlocked when it may never go in
-    uint32_t* stamps;     // by id: the title that holds it
-    const Fit* bySize;
-    const uint32_t* fitCounts;
-    const PositionDraw* fitDraws;
-    int64_t tabledRooms;
-    int64_t allFit;       // under --fill: rooms above this take every entry in bySize
-    PositionDraw fitAll;  // the draw among all of them
-    const char* text;     // where bySize's places count from
-    bool places;          // bySize's places are right (the library's text is below 4 GB)
-    const WordList* words;
-    size_t coreIndex;
-    int64_t maxLength;
-    size_t distinct;
-    PositionDraw draw;
-    bool noRepeat, fill, screens, joins, record;
-    bool grows;  // some entry may go in at all
-
-    bool Next(int64_t length, std::string_view& entry) {
-      if (joins && owner->recipe_.separator) owner->AddToTail(std::string_view(&owner->recipe_.separator, 1));
-      // Every text that may go in is in, or none would add a byte: the title
-      // ends without a draw.
-      if ((noRepeat && used == distinct) || !grows) return false;
-      if (fill) {
-        const int64_t room = maxLength - length;
-        if (room > allFit) {
-          // Most draws of a title: every entry fits, and the draw does not
-          // wait on the title's length.
-          for (int i = 0; i < kTries; ++i) {
-            const Fit fit = bySize[fitAll(random)];
-            if (!(noRepeat && stamps[fit.id] == title) && !(joins && owner->Joins({text + fit.begin, fit.size})))
-              return Take(fit, entry);
-          }
-          return LastDraw(owner->bySize_.size(), entry);
-        }
-        const bool tabled = room >= 0 && room < tabledRooms;
-        const size_t fits = tabled ? fitCounts[room] : owner->FitCount(room);
-        if (fits == 0) return false;
-        const PositionDraw fitting = tabled ? fitDraws[room] : PositionDraw(fits);
-        for (int i = 0; i < kTries; ++i) {
-          // Only entries that may go in at all are in bySize: what is left to
-          // ask is whether the title holds one already, or would make a banned word.
-          const Fit fit = bySize[fitting(random)];
-          if (!(noRepeat && stamps[fit.id] == title) && !(joins && owner->Joins((*words)[fit.position])))
-            return places ? Take(fit, entry) : Take(fit.position, entry);
-        }
-        return LastDraw(fits, entry);
-      }
-      if (!screens) {
-        // Only the core's position is passed over, as the title file always has.
-        size_t k;
-        do {
-          k = draw(random);
-        } while (k == coreIndex);
-        return Take(k, entry);
-      }
-      for (int i = 0; i < kTries; ++i) {
-        const size_t k = draw(random);
-        if (MayGoIn(k)) return Take(k, entry);
-      }
-      return LastDraw(0, entry);
-    }
-    // The slow way out, kept out of Next's way.
-    bool LastDraw(size_t fits, std::string_view& entry) {
-      bool drawn;
-      *this = owner->DrawAmongTheRest(*this, fits, entry, drawn);
-      return drawn;
-    }
-    bool MayGoIn(size_t k) const {
-      const uint32_t id = ids[k];
-      if (id == kBlocked || (noRepeat && stamps[id] == title)) return false;
-      return !joins || !owner->Joins((*words)[k]);
-    }
-    bool Take(Fit fit, std::string_view& entry) {
-      entry = std::string_view(text + fit.begin, fit.size);
-      if (noRepeat) {
-        stamps[fit.id] = title;
-        ++used;
-      }
-      if (joins) owner->AddToTail(entry);
-      if (record) owner->drawn_.push_back(fit.position);
-      return true;
-    }
-    bool Take(size_t k, std::string_view& entry) {
-      entry = (*words)[k];
-      if (noRepeat) {
-        stamps[ids[k]] = title;
-        ++used;
-      }
-      if (joins) owner->AddToTail(entry);
-      if (record) owner->drawn_.push_back(k);
-      return true;
-    }
-  };
-
-  // A new title: its core is in, nothing drawn yet. The hand to draw it with.
-  Hand& Begin() {
-    drawn_.clear();
-    hand_.used = 0;
-    if (rules_.noRepeat && ++hand_.title == 0) RestartStamps();
-    if (hand_.joins) StartTail();
-    return hand_;
+  bool MayGoIn(size_t k) {
+    const uint32_t id = ids_[k];
+    if (id == kBlocked || (rules_.noRepeat && stamps_[id] == title_)) return false;
+    return !joins_ || !Joins(recipe_.words[k]);
   }
-  // Draws from here on as if the last title had ended with `random`.
-  void Restart(CrtRandom random) { hand_.random = random; }
-  // Positions returned for this title, in turn, when recorded.
-  const std::vector<size_t>& drawn() const { return drawn_; }
-  CrtRandom random() const { return hand_.random; }
-
- private:
-  static constexpr uint32_t kBlocked = std::numeric_limits<uint32_t>::max();
-
+  // Only entries that may go in at all are in bySize_: what is left to ask is
+  // whether the title holds one already, or would make a banned word.
+  bool MayFit(Fit fit) {
+    return !(rules_.noRepeat && stamps_[fit.id] == title_) && !(joins_ && Joins(recipe_.words[fit.position]));
+  }
+  bool Take(Fit fit, std::string_view& entry) {
+    // Where the text is past 4 GB, the places do not fit 32 bits.
+    entry = places_ ? std::string_view(text_ + fit.begin, fit.size) : recipe_.words[fit.position];
+    return Took(fit.position, fit.id, entry);
+  }
+  bool Take(size_t k, std::string_view& entry) {
+    entry = recipe_.words[k];
+    return Took(k, ids_[k], entry);
+  }
+  bool Took(size_t k, uint32_t id, std::string_view entry) {
+    if (rules_.noRepeat) {
+      stamps_[id] = title_;
+      ++used_;
+    }
+    if (joins_) AddToTail(entry);
+    if (record_) drawn_.push_back(k);
+    return true;
+  }
   // Past kTries: counts what may go in (the `fits` shortest under --fill,
-  // else every entry) and draws one of them; `drawn` false when none may.
-  Hand DrawAmongTheRest(Hand hand, size_t fits, std::string_view& entry, bool& drawn);
+  // else every entry) and draws one of them; false when none may.
+  bool DrawAmongTheRest(size_t fits, std::string_view& entry);
   size_t FitCount(int64_t room) const;
   bool Joins(std::string_view entry);
   void StartTail();
@@ -165,15 +140,27 @@ class RuleDraws {
   void RestartStamps();
 
   const TitleRecipe& recipe_;
+  const char* const text_;  // the library's, where bySize_'s places count from
   TitleRules rules_;
   const BannedWords* banned_;
+  CrtRandom random_;
+  PositionDraw draw_;
+  bool record_;
+  bool screens_ = false;  // some entry is drawn again for a rule
+  bool joins_ = false;    // an entry may make a banned word with the title's end
+  bool grows_ = true;     // some entry may go in at all
   std::vector<uint32_t> ids_;     // by position: its text's id, kBlocked when it may never go in
   std::vector<uint32_t> stamps_;  // by id: the title that holds it
+  uint32_t title_ = 0;
+  size_t distinct_ = 0;  // under --no-repeat: texts that may go in at all
+  size_t used_ = 0;      // of them, in this title
   std::vector<Fit> bySize_;       // under --fill: the entries that may be drawn, shortest first
   std::vector<uint32_t> sizes_;   // their sizes
   std::vector<uint32_t> fitCounts_;     // by room left, for the rooms a title meets
   std::vector<PositionDraw> fitDraws_;  // the draw among those that fit it
-  Hand hand_;
+  int64_t allFit_ = std::numeric_limits<int64_t>::max();  // rooms above this take every entry in bySize_
+  PositionDraw fitAll_{1};                                // the draw among all of them
+  bool places_ = false;  // bySize_'s places are right
   std::string tail_;            // the title's last pieces, where a join is looked for
   std::vector<size_t> pieces_;  // where each piece in tail_ begins
   std::string scratch_;

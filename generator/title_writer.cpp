@@ -278,13 +278,6 @@ struct GrowingOut {
   static bool Stopped() { return false; }
 };
 
-// The rules' draws, worked on where they are: copying the hand in and out
-// of every title costs more than it saves.
-struct HandRef {
-  RuleDraws::Hand* hand;
-  bool Next(int64_t length, std::string_view& entry) { return hand->Next(length, entry); }
-};
-
 // With a rule or a report: each title is made whole where it is written
 // (straight into the buffer, or into a string of its own when it might not
 // fit one), looked at, and then kept, or made again when --unique has seen
@@ -338,8 +331,9 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
         m.line = p;
         std::memcpy(p, label.data(), label.size());
         PlainOut out{p + label.size(), 0};
-        HandRef hand{&draws.Begin()};
-        ComposeTitle(recipe, hand, out);
+        draws.Begin();
+        RuleDraws::Ref ref{&draws};
+        ComposeTitle(recipe, ref, out);
         m.title = std::string_view(p + label.size(), static_cast<size_t>(out.p - (p + label.size())));
         m.entries = out.pieces - 1;
         m.after = draws.random();
@@ -355,8 +349,9 @@ WriteEnd WriteChecked(const TitleRecipe& recipe, CrtRandom& random, int32_t coun
       Made& m = batch[0];
       m.label = label;
       GrowingOut out{&own, 0};
-      HandRef hand{&draws.Begin()};
-      ComposeTitle(recipe, hand, out);
+      draws.Begin();
+      RuleDraws::Ref ref{&draws};
+      ComposeTitle(recipe, ref, out);
       m.title = own;
       m.entries = out.pieces - 1;
       m.after = draws.random();
