@@ -27,24 +27,23 @@ void* AllocateLarge(size_t bytes) {
 
 void FreeLarge(void* p) { std::free(p); }
 
-void* AllocateZeroed(size_t bytes) {
-  if (bytes == 0) bytes = 1;
+void* AllocateZeroedBytes(size_t bytes) {
+  void* p = nullptr;
 #ifdef __linux__
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return nullptr;
+  p = ::mmap(nullptr, bytes == 0 ? 1 : bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
   ::madvise(p, bytes, MADV_HUGEPAGE);
-  return p;
 #else
-  return std::calloc(bytes, 1);
+  p = std::calloc(bytes == 0 ? 1 : bytes, 1);
+  if (!p) throw std::bad_alloc();
 #endif
+  return p;
 }
 
-void FreeZeroed(void* p, size_t bytes) {
-  if (!p) return;
+void FreeZeroed::operator()(void* p) const {
 #ifdef __linux__
   ::munmap(p, bytes == 0 ? 1 : bytes);
 #else
-  (void)bytes;
   std::free(p);
 #endif
 }

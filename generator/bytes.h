@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <new>
 
 namespace wordloom {
 
@@ -42,8 +44,20 @@ void FreeLarge(void* p);
 
 // Zeroed memory for large tables looked up at random: pages cost nothing
 // until reached, and are 2 MB where the system offers them, so that a
-// lookup seldom misses the address cache. Null when there is none.
-void* AllocateZeroed(size_t bytes);
-void FreeZeroed(void* p, size_t bytes);
+// lookup seldom misses the address cache.
+struct FreeZeroed {
+  size_t bytes;
+  void operator()(void* p) const;
+};
+template <class T>
+using ZeroedArray = std::unique_ptr<T[], FreeZeroed>;
+
+// Throws std::bad_alloc.
+void* AllocateZeroedBytes(size_t bytes);
+template <class T>
+ZeroedArray<T> AllocateZeroed(size_t count) {
+  if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+  return ZeroedArray<T>(static_cast<T*>(AllocateZeroedBytes(count * sizeof(T))), FreeZeroed{count * sizeof(T)});
+}
 
 }  // namespace wordloom

@@ -1,6 +1,5 @@
 #include "entry_ids.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -10,7 +9,7 @@
 
 namespace wordloom {
 
-EntryIds::EntryIds(const WordList& words) : first_(new uint32_t[words.size() + 1]) {
+EntryIds::EntryIds(const WordList& words) : first_(new uint32_t[words.size()]) {
   const size_t n = words.size();
   if (n >= std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
   // Open addressing: each slot holds a position + 1 beside the upper half of
@@ -19,10 +18,7 @@ EntryIds::EntryIds(const WordList& words) : first_(new uint32_t[words.size() + 1
   size_t capacity = 16;
   while (capacity < 2 * n) capacity *= 2;
   const size_t mask = capacity - 1;
-  const size_t bytes = capacity * sizeof(uint64_t);
-  const auto free = [bytes](uint64_t* p) { FreeZeroed(p, bytes); };
-  const std::unique_ptr<uint64_t, decltype(free)> table(static_cast<uint64_t*>(AllocateZeroed(bytes)), free);
-  if (!table) throw std::bad_alloc();
+  const ZeroedArray<uint64_t> table = AllocateZeroed<uint64_t>(capacity);
   uint64_t* const slots = table.get();
   const char* const text = words.text();
   // The slots of the next few entries are fetched while this one goes in:

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <new>
-
-#include "bytes.h"
+#include <utility>
 
 namespace wordloom {
 namespace {
@@ -14,8 +13,6 @@ constexpr uint64_t kUpFront = uint64_t{1} << 24;
 
 }  // namespace
 
-void FingerprintSet::Free::operator()(uint64_t* p) const { FreeZeroed(p, bytes); }
-
 FingerprintSet::FingerprintSet(uint64_t expected) {
   const uint64_t titles = std::min(expected, kUpFront);
   Allocate(titles + titles / 4 + 64);
@@ -23,11 +20,8 @@ FingerprintSet::FingerprintSet(uint64_t expected) {
 
 void FingerprintSet::Allocate(uint64_t capacity) {
   if (capacity >= (uint64_t{1} << 32) || capacity > SIZE_MAX / sizeof(uint64_t)) throw std::bad_alloc();
-  auto* slots = static_cast<uint64_t*>(AllocateZeroed(static_cast<size_t>(capacity) * sizeof(uint64_t)));
-  if (!slots) throw std::bad_alloc();
-  std::unique_ptr<uint64_t[], Free> old(slots_.release(), slots_.get_deleter());
+  ZeroedArray<uint64_t> old = std::exchange(slots_, AllocateZeroed<uint64_t>(static_cast<size_t>(capacity)));
   const uint64_t oldCapacity = capacity_;
-  slots_ = std::unique_ptr<uint64_t[], Free>(slots, Free{static_cast<size_t>(capacity) * sizeof(uint64_t)});
   capacity_ = capacity;
   size_ = 0;
   for (uint64_t i = 0; i < oldCapacity; ++i)

@@ -1,7 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+
+#include "bytes.h"
 
 namespace wordloom {
 
@@ -20,15 +21,11 @@ class FingerprintSet {
   void Prefetch(uint64_t fingerprint) const { __builtin_prefetch(&slots_[SlotOf(fingerprint)]); }
 
  private:
-  struct Free {
-    size_t bytes;
-    void operator()(uint64_t* p) const;
-  };
   void Allocate(uint64_t capacity);
   // A slot from the fingerprint's upper half, without a division.
   uint64_t SlotOf(uint64_t fingerprint) const { return (fingerprint >> 32) * capacity_ >> 32; }
 
-  std::unique_ptr<uint64_t[], Free> slots_;
+  ZeroedArray<uint64_t> slots_;
   uint64_t capacity_ = 0, size_ = 0;
 };
 
