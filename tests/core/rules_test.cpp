@@ -100,7 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
         // then core,aaa, (28145 23281), then core,ccc, (16827 9961).
         Worked{"UniqueMakesATitleMadeBeforeAgain", kAbc, "core", "10", "3", 0, {"core,aaa,", "core,bbb,", "core,ccc,"},
                15, {false, true, false, false}},
-        // 41 and 18467 draw 价, which would make 特价; 6334 draws 色, 26500 色 again, which ends it.
         // Without a separator the empty entry is all that may go in: it would never end a title.
         Worked{"RulesThatLeaveOnlyEmptyEntriesEndTheTitleUndrawn", Gbk("core\n\n最佳\n"), "core", "10", "2", 2,
                {"core", "core"}, 0, {false, false, false, true}},
@@ -112,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         // title is core a b ; here 19169 draws b, which would make "a b", and 15724 a again.
         Worked{"BannedWordHoldingTheSeparatorIsLookedForAcrossIt", "core\na\nb\n", "core", "10", "3", 1,
                {"core b b ", "core a a ", "core b b "}, 12, {false, false, false, true}, "a b\n"},
+        // 41 and 18467 draw 价, which would make 特价; 6334 draws 色, 26500 色 again, which ends it.
         Worked{"AvoidBannedDrawsAgainWhatWouldMakeABannedWord", Gbk("特\n色\n价\n"), Gbk("特"), "6", "1", 2,
                {Gbk("特色")}, 4, {false, false, false, true}, Gbk("特价\n")}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
