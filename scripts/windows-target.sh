@@ -4,9 +4,13 @@
 # 64-bit build of the same sources, and the 32-bit executables are checked
 # without running them. WORDLOOM_WIN64=1 takes the 64-bit way on any machine.
 
-# Sets WINDOWS_TEST_ARCH (i686 or x86_64) and WINDOWS_TEST_WHY. Fails when
-# the 32-bit program fails in any other way: that is no reason to switch.
+# Sets and exports WINDOWS_TEST_ARCH (i686 or x86_64) and WINDOWS_TEST_WHY,
+# so that the scripts a test starts (windows-deps.sh) keep its decision.
+# Fails when the 32-bit program fails in any other way: that is no reason
+# to switch.
 windows_test_target() {
+  export WINDOWS_TEST_ARCH WINDOWS_TEST_WHY
+  [ -n "${WINDOWS_TEST_ARCH:-}" ] && [ -n "${WINDOWS_TEST_WHY:-}" ] && return 0
   if [ "${WORDLOOM_WIN64:-}" = 1 ]; then
     WINDOWS_TEST_ARCH=x86_64 WINDOWS_TEST_WHY="WORDLOOM_WIN64=1 asks for the 64-bit build"
     return 0
