@@ -55,14 +55,12 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
       if (ids_[k] != kBlocked)
         bySize_.push_back({static_cast<uint32_t>(k), ids_[k], static_cast<uint32_t>(words[k].data() - words.text()),
                            static_cast<uint32_t>(std::min<size_t>(words[k].size(), std::numeric_limits<uint32_t>::max()))});
-    std::stable_sort(bySize_.begin(), bySize_.end(),
-                     [&](Fit a, Fit b) { return words[a.position].size() < words[b.position].size(); });
-    for (Fit fit : bySize_) sizes_.push_back(fit.size);
+    std::stable_sort(bySize_.begin(), bySize_.end(), [](Fit a, Fit b) { return a.size < b.size; });
     // Where every entry fits, one draw serves all rooms; it needs the
     // entries' places in 32 bits.
     places_ = words.ends32();
     if (!bySize_.empty() && places_) {
-      allFit_ = sizes_.back();
+      allFit_ = bySize_.back().size;
       fitAll_ = PositionDraw(bySize_.size());
     }
     const int64_t rooms = std::min<int64_t>(recipe.maxLength, kTabledRooms) + 1;
@@ -80,8 +78,10 @@ void RuleDraws::RestartStamps() {
 
 size_t RuleDraws::FitCount(int64_t room) const {
   if (room <= 0) return 0;
-  if (room > std::numeric_limits<uint32_t>::max()) return sizes_.size();
-  return static_cast<size_t>(std::lower_bound(sizes_.begin(), sizes_.end(), static_cast<uint32_t>(room)) - sizes_.begin());
+  if (room > std::numeric_limits<uint32_t>::max()) return bySize_.size();
+  const auto first = std::lower_bound(bySize_.begin(), bySize_.end(), static_cast<uint32_t>(room),
+                                      [](Fit fit, uint32_t size) { return fit.size < size; });
+  return static_cast<size_t>(first - bySize_.begin());
 }
 
 bool RuleDraws::DrawAmongTheRest(size_t fits, std::string_view& entry) {

@@ -155,7 +155,6 @@ class RuleDraws {
   size_t distinct_ = 0;  // under --no-repeat: texts that may go in at all
   size_t used_ = 0;      // of them, in this title
   std::vector<Fit> bySize_;       // under --fill: the entries that may be drawn, shortest first
-  std::vector<uint32_t> sizes_;   // their sizes
   std::vector<uint32_t> fitCounts_;     // by room left, for the rooms a title meets
   std::vector<PositionDraw> fitDraws_;  // the draw among those that fit it
   int64_t allFit_ = std::numeric_limits<int64_t>::max();  // rooms above this take every entry in bySize_
