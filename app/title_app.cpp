@@ -14,7 +14,6 @@ const char kNoDisplayMessage[] =
     "  (wordloom-cli --help lists every option)\n";
 
 bool CTitleApp::Initialize(int& argc, wxChar** argv) {
-  wordloom::IgnoreFileSizeSignal();
   if (wxApp::Initialize(argc, argv)) return true;
   std::fputs(kNoDisplayMessage, stderr);
   return false;

@@ -123,7 +123,6 @@ const char kExitHelp[] =
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
-  wordloom::IgnoreFileSizeSignal();
 #ifdef _WIN32
   // Title bytes for "-o -" go out unchanged, without CR added before LF.
   _setmode(_fileno(stdout), _O_BINARY);

@@ -1,9 +1,15 @@
 #pragma once
+// Part of the listing layer's surface: the layers below it may not include it.
+#ifdef WORDLOOM_BELOW_LISTING
+#error "wordloom/listing.h belongs to the listing layer, above the one including it"
+#endif
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "wordloom/text.h"
 
 // What makes titles ready to list on a marketplace: the opt-in rules of a
 // run, and the reports on a library and on a run's titles. Reports are data
@@ -18,12 +24,6 @@ struct TitleRules {
   bool avoidBanned = false;  // no banned word in a title, also across two entries
 
   bool any() const { return noRepeat || unique || fill || avoidBanned; }
-};
-
-// How a library's bytes were taken: as what, and what decided it.
-struct TextReading {
-  enum Form { kGbk, kUtf8, kUtf16Le, kUtf16Be } form = kGbk;
-  enum Decided { kChosen, kMark, kGuess } decided = kGuess;
 };
 
 // Where the banned words came from, and how many there are.

@@ -1,4 +1,8 @@
 #pragma once
+// Part of the session layer's surface: the layers below it may not include it.
+#ifdef WORDLOOM_BELOW_SESSION
+#error "wordloom/messages.h belongs to the session layer, above the one including it"
+#endif
 #include <cstddef>
 #include <cstdint>
 #include <string>

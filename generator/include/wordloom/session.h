@@ -1,10 +1,15 @@
 #pragma once
+// Part of the session layer's surface: the layers below it may not include it.
+#ifdef WORDLOOM_BELOW_SESSION
+#error "wordloom/session.h belongs to the session layer, above the one including it"
+#endif
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "wordloom/listing.h"
+#include "wordloom/text.h"
 
 // The generate command, as the front ends (the dialog, the command line)
 // see it.
@@ -23,10 +28,6 @@ struct RunInputs {
   TitleRules rules = {};    // none on: titles as they always were
   bool report = false;      // gather a BatchReport while writing
 };
-
-// What the library file is in. kAuto reads a byte-order mark, and tells
-// UTF-8 Chinese from GBK without one.
-enum class LibraryEncoding { kAuto, kGbk, kUtf8, kUtf16 };
 
 // What a front end supplies to a run: its messages, the save step, and the
 // chance to show progress or cancel.
@@ -108,9 +109,5 @@ class Session {
   std::filesystem::path bannedList_;
   std::optional<BatchReport> lastReport_;
 };
-
-// A file-size limit must turn into a failed write, not kill the process
-// with a temporary file left behind; front ends call this once at start.
-void IgnoreFileSizeSignal();
 
 }  // namespace wordloom

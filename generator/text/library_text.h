@@ -2,8 +2,7 @@
 #include <cstddef>
 
 #include "bytes.h"
-#include "wordloom/listing.h"
-#include "wordloom/session.h"
+#include "wordloom/text.h"
 
 namespace wordloom {
 

@@ -215,9 +215,6 @@ Env& Env::Platform() {
   return env;
 }
 
-// Windows has no file-size signal; a too-large file fails its write.
-void IgnoreFileSizeSignal() {}
-
 std::string SystemErrorText(long systemError) {
   wchar_t* buf = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

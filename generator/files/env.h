@@ -5,7 +5,6 @@
 
 #include "bytes.h"
 #include "status.h"
-#include "wordloom/session.h"
 
 namespace wordloom {
 
@@ -59,6 +58,5 @@ class Env {
 
 // The system's own words for an error number (for errors without a code of ours).
 std::string SystemErrorText(long systemError);
-
 
 }  // namespace wordloom

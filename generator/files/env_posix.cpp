@@ -103,6 +103,10 @@ int Fd(Env::Handle handle) { return static_cast<int>(handle); }
 
 class PosixEnv final : public Env {
  public:
+  // A file-size limit turns into a failed write instead of killing the
+  // process with a temporary file left behind.
+  PosixEnv() { ::signal(SIGXFSZ, SIG_IGN); }
+
   Status ReadFile(const std::filesystem::path& path, Bytes& out) override {
     // O_NONBLOCK so that opening a FIFO cannot hang; cleared for files.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -261,8 +265,6 @@ Env& Env::Platform() {
   static PosixEnv env;
   return env;
 }
-
-void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::string SystemErrorText(long systemError) { return std::strerror(static_cast<int>(systemError)); }
 
