@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "env.h"
+#include "session_on.h"
 #include "test_support.h"
 #include "wordloom/session.h"
 
@@ -123,7 +124,7 @@ class MemoryEnv : public Env {
 // d/titles.txt. Unseeded, it starts as a fresh process does.
 struct MemorySession {
   MemoryEnv env;
-  Session session{env};
+  Session session = SessionOn(env);
   RecordingFrontEnd front;
   explicit MemorySession(const std::string& library, LibraryEncoding encoding = LibraryEncoding::kAuto) {
     env.nodes["d"].kind = Env::Kind::kFolder;

@@ -5,6 +5,7 @@
 #endif
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -14,10 +15,6 @@
 // The generate command, as the front ends (the dialog, the command line)
 // see it.
 namespace wordloom {
-
-class BannedWords;
-class Bytes;
-class Env;
 
 // The four inputs as the user gave them, and what a run asks beyond them.
 struct RunInputs {
@@ -64,26 +61,23 @@ enum class Outcome {
 // the random sequence, which runs on across runs. The front end owns it.
 class Session {
  public:
+  // A session on the platform's own files.
   Session();
-  // Files through `env` instead of the platform's own.
-  explicit Session(Env& env);
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+  ~Session();
+  Session(Session&&) noexcept;
+  Session& operator=(Session&&) noexcept;
 
   // g_strLibraryPath: empty until the user chooses a library.
-  const std::filesystem::path& libraryPath() const { return libraryPath_; }
-  void ChooseLibrary(std::filesystem::path path, LibraryEncoding encoding = LibraryEncoding::kAuto) {
-    libraryPath_ = std::move(path);
-    encoding_ = encoding;
-  }
+  const std::filesystem::path& libraryPath() const;
+  void ChooseLibrary(std::filesystem::path path, LibraryEncoding encoding = LibraryEncoding::kAuto);
   // Starts the random sequence at another state (a fresh session is at 1).
-  void Seed(uint32_t state) { randomState_ = state; }
-  uint32_t randomState() const { return randomState_; }
+  void Seed(uint32_t state);
+  uint32_t randomState() const;
 
   // The banned words: a list file, read anew whenever a run or a check
   // needs it; an empty path for the list the program carries.
-  void UseBannedList(std::filesystem::path path) { bannedList_ = std::move(path); }
-  const std::filesystem::path& bannedList() const { return bannedList_; }
+  void UseBannedList(std::filesystem::path path);
+  const std::filesystem::path& bannedList() const;
 
   // The generate command: checks the inputs, reads the library, asks for
   // the save path and writes the title file.
@@ -93,21 +87,14 @@ class Session {
   // they are given. Writes nothing; kChecked when `report` was made.
   Outcome Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report);
   // The report of the last run that wrote a title file and asked for one.
-  const std::optional<BatchReport>& lastReport() const { return lastReport_; }
+  const std::optional<BatchReport>& lastReport() const;
+
+  // What a session holds, the core's own; only the core can make one.
+  struct State;
+  explicit Session(std::unique_ptr<State> state);
 
  private:
-  Outcome Generate(const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd);
-  // The library's text in GBK; false with the outcome to end on.
-  bool ReadLibrary(FrontEnd& frontEnd, Bytes& text, TextReading& reading, Outcome& failed);
-  // The banned words in use: the built-in list, or the list file read into `file`.
-  const BannedWords* ReadBannedList(FrontEnd& frontEnd, BannedWords& file, BannedListInfo& info, Outcome& failed);
-
-  Env& env_;
-  std::filesystem::path libraryPath_;
-  LibraryEncoding encoding_ = LibraryEncoding::kAuto;
-  uint32_t randomState_ = 1;
-  std::filesystem::path bannedList_;
-  std::optional<BatchReport> lastReport_;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace wordloom
