@@ -27,16 +27,15 @@ BatchTally::BatchTally(const TitleRecipe& recipe, const EntryIds& ids, const Ban
   }
 }
 
-void BatchTally::Add(int64_t number, std::string_view title, const size_t* entries, size_t count) {
+void BatchTally::Add(int64_t number, std::string_view title, const ComposedTitle& composed, const size_t* entries) {
   ++report_.titles;
-  // The core's LFs went out as CR LF but count one byte each.
-  ++lengths_[static_cast<int64_t>(title.size() - (recipe_.coreTextSize - static_cast<size_t>(recipe_.coreLength)))];
+  ++lengths_[composed.length];
 
   if (++title_ == 0) {
     std::fill(stamp_.begin(), stamp_.end(), 0);
     title_ = 1;
   }
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < composed.entries; ++i) {
     const std::string_view entry = recipe_.words[entries[i]];
     if (entry.empty()) continue;  // an empty entry adds no word
     const uint32_t id = ids_[entries[i]];

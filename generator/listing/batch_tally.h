@@ -10,6 +10,7 @@
 #include "entry_ids.h"
 #include "fingerprint_set.h"
 #include "title_recipe.h"
+#include "title_rule.h"
 #include "wordloom/listing.h"
 
 namespace wordloom {
@@ -21,9 +22,9 @@ class BatchTally {
   BatchTally(const TitleRecipe& recipe, const EntryIds& ids, const BannedWords* banned, int64_t expected,
              bool duplicates, BatchReport& report);
 
-  // Title `number` as written (without CR LF), and the positions of the
-  // entries it holds after its core.
-  void Add(int64_t number, std::string_view title, const size_t* entries, size_t count);
+  // Title `number` as written (without CR LF), what it came to, and the
+  // positions of the entries it holds after its core.
+  void Add(int64_t number, std::string_view title, const ComposedTitle& composed, const size_t* entries);
   // Least, median and most, once every title is in.
   void Finish();
 

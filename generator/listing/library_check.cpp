@@ -2,6 +2,7 @@
 
 #include "gbk_text.h"
 #include "rejected_chars.h"
+#include "title_rule.h"
 
 namespace wordloom {
 namespace {
@@ -64,10 +65,9 @@ void CheckEntries(const WordList& words, const EntryIds& ids, size_t coreIndex, 
   const bool lengthKnown = !report.core.empty() && report.maxLength > 0;
   f[K::kSeparator].checked = report.separator != '\0';
   f[K::kTooLong].checked = lengthKnown;
-  // Room an entry has after the core and its separator: one that fills it
-  // can never be drawn into a title.
-  const int64_t room = static_cast<int64_t>(report.maxLength) - static_cast<int64_t>(report.core.size()) -
-                       (report.separator != '\0' ? 1 : 0);
+  // The length of a title before its first entry: one that does not fit
+  // there can never be drawn into a title.
+  const int64_t first = static_cast<int64_t>(report.core.size()) + (report.separator != '\0' ? 1 : 0);
   report.distinct = 0;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string_view entry = words[i];
@@ -85,7 +85,7 @@ void CheckEntries(const WordList& words, const EntryIds& ids, size_t coreIndex, 
     // Separators are ASCII, never the second byte of a character.
     if (report.separator != '\0' && entry.find(report.separator) != std::string_view::npos)
       Note(f[K::kSeparator], i, entry, std::string_view(&report.separator, 1));
-    if (lengthKnown && i != coreIndex && static_cast<int64_t>(entry.size()) >= room)
+    if (lengthKnown && i != coreIndex && !Fits(static_cast<int64_t>(entry.size()), first, report.maxLength))
       Note(f[K::kTooLong], i, entry, {}, entry.size());
     if (walk.banned) Note(f[K::kBanned], i, entry, *walk.banned);
     if (!walk.rejected.empty()) Note(f[K::kRejected], i, entry, walk.rejected);

@@ -12,7 +12,9 @@
 #include "replace_file.h"
 #include "session_on.h"
 #include "title_recipe.h"
+#include "ruled_titles.h"
 #include "title_writer.h"
+#include "unique_titles.h"
 #include "word_list.h"
 #include "wordloom/messages.h"
 
@@ -116,15 +118,15 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
     frontEnd.ShowMessage(msg::NothingToDraw(library));
     return Outcome::kInputRefused;
   }
-  TitleChecks checks;
-  checks.rules = inputs.rules;
+  RuledRun ruled;
+  ruled.rules = inputs.rules;
   BannedWords listFile;
   BatchReport report;
   if (inputs.rules.avoidBanned || inputs.report) {
-    checks.banned = ReadBannedList(state, frontEnd, listFile, report.bannedList, failed);
-    if (!checks.banned) return failed;
+    ruled.banned = ReadBannedList(state, frontEnd, listFile, report.bannedList, failed);
+    if (!ruled.banned) return failed;
     if (inputs.rules.avoidBanned) {
-      if (const std::string* term = checks.banned->Find(inputs.coreWord)) {
+      if (const std::string* term = ruled.banned->Find(inputs.coreWord)) {
         frontEnd.ShowMessage(msg::CoreWordBanned(*term));
         return Outcome::kInputRefused;
       }
@@ -132,7 +134,7 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   }
   if (inputs.report) {
     report.rules = inputs.rules;
-    checks.report = &report;
+    ruled.report = &report;
   }
   const std::optional<std::filesystem::path> target = frontEnd.ChooseSavePath();
   if (!target) return Outcome::kSaveCancelled;
@@ -143,7 +145,14 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   // A run that leaves no title file leaves the random sequence where it
   // was, as a cancelled save step does.
   CrtRandom random(state.randomState);
-  if (failure.ok()) ending = WriteTitles(recipe, random, count, file, frontEnd, failure, &checks);
+  if (failure.ok()) {
+    ChunkedOutput out(file, OutputCapacity(recipe, count),
+                      [&frontEnd](int64_t done, int64_t total) { return frontEnd.KeepWriting(done, total); },
+                      count > 0 ? count : 0);
+    ending = ruled.any() ? WriteRuledTitles(recipe, random, count, out, ruled)
+                         : WritePlainTitles(recipe, random, count, out);
+    failure = out.status();
+  }
   if (ending == WriteEnd::kWritten) failure = file.Commit();
   if (ending == WriteEnd::kWritten && failure.ok()) {
     state.randomState = random.state();
@@ -152,8 +161,8 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   }
   file.Abort();
   if (ending == WriteEnd::kCancelled) return Outcome::kWriteCancelled;
-  if (ending == WriteEnd::kExhausted) {
-    frontEnd.ShowMessage(msg::UniqueTitlesExhausted(checks.made, count, TitleChecks::kTitleTries));
+  if (ending == WriteEnd::kGaveUp) {
+    frontEnd.ShowMessage(msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
     return Outcome::kInputRefused;
   }
   frontEnd.ShowMessage(msg::TitleFileUnwritable(state.env.Display(*target), ReasonText(failure)));

@@ -17,7 +17,8 @@ TitleRecipe::TitleRecipe(const WordList& w, std::string_view coreWord, int32_t m
       maxLength(max),
       separator(sep) {
   // Titles are written in text mode: an LF typed into the core word becomes
-  // CR LF in the file but still counts one byte towards the limit.
+  // CR LF in the file but still counts one byte towards the limit. This is
+  // the only place a CR is added.
   coreText.reserve(coreWord.size() + Bytes::kSlack);
   for (char c : coreWord) {
     if (c == '\n') coreText += '\r';
@@ -25,11 +26,8 @@ TitleRecipe::TitleRecipe(const WordList& w, std::string_view coreWord, int32_t m
   }
   coreTextSize = coreText.size();
   coreText.append(Bytes::kSlack, '\0');  // fixed-size copies may read past it
-  bool anyBytes = false;
-  for (size_t i = 0; i < w.size() && !anyBytes; ++i) anyBytes = i != coreIndex && !w[i].empty();
-  // A title whose draws add nothing would never end; a core that alone
-  // reaches the limit still takes its one failing draw.
-  draws = sep != '\0' || anyBytes || coreLength >= maxLength;
+  // A core that alone reaches the limit still takes its one failing draw.
+  takesDraws = DrawsLengthen(w, sep, [&](size_t k) { return k != coreIndex; }) || coreLength >= maxLength;
   hasDrawable = w.size() > (coreIndex < w.size() ? 1u : 0u);
 }
 

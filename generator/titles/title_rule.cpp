@@ -1,23 +1,16 @@
 #include "title_rule.h"
 
+#include "plain_draws.h"
+#include "title_outs.h"
+
 namespace wordloom {
-namespace {
-
-struct StringOut {
-  std::string* text;
-  void Append(const char* data, size_t size) { text->append(data, size); }
-  void Put(char c) { *text += c; }
-  static bool Stopped() { return false; }
-};
-
-}  // namespace
 
 std::string BuildTitle(const TitleRecipe& recipe, CrtRandom& random) {
   std::string title;
-  DirectDraws draws{&recipe.words, PositionDraw(recipe.words.size()), recipe.coreIndex, random};
+  PlainDraws draws(recipe, random);
   StringOut out{&title};
   ComposeTitle(recipe, draws, out);
-  random = draws.random;
+  random = draws.random();
   return title + "\r\n";
 }
 

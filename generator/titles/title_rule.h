@@ -1,70 +1,72 @@
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "crt_random.h"
 #include "title_recipe.h"
 
 namespace wordloom {
 
+// The rule's stop test, the one place it stands: an entry goes into a title
+// while entry + length stays below the limit, `length` being the title's
+// length so far as the limit counts it, the separator just put in included.
+inline bool Fits(int64_t entrySize, int64_t length, int64_t maxLength) { return entrySize + length < maxLength; }
+
+// The most a title can come to as the limit counts it: entries go in only
+// below the limit, and a trailing separator may follow; a core that alone
+// reaches the limit stands with its separator.
+inline int64_t LongestTitle(const TitleRecipe& recipe) {
+  return std::max(recipe.maxLength - 1, recipe.coreLength) + (recipe.separator ? 1 : 0);
+}
+
+// What one title came to: its length as the limit counts it (the trailing
+// separator included, an LF of the core one byte), and the entries drawn
+// into it after the core.
+struct ComposedTitle {
+  int64_t length = 0;
+  size_t entries = 0;
+};
+
 // The rule of a title, written once. It begins with the core; then, for as
 // long as the recipe lets it grow, the separator goes in and an entry is
-// drawn (the core's own position is drawn again); the first drawn entry
-// that would bring the title to the limit ends it, unwritten, while its
-// separator stays.
+// drawn; the first drawn entry that does not fit ends the title, unwritten,
+// while its separator stays.
 //
-// `draws` gives the drawn entries in turn (Next, told the title's length so
-// far; false when nothing may go in, which ends the title), passing over
-// the core's position; `out` takes the bytes (Append, Put) and may stop a
-// title on its way (Stopped). Each is worked on as a local copy, so that stores into the
-// output cannot make the compiler fetch them again.
+// `draws` gives the entries in turn (Next, told the title's length so far;
+// false when nothing may go in, which ends the title); `out` takes the bytes
+// (Append, Put) and may stop a title on its way (Stopped). Both are worked
+// on as local copies, so that stores into the output cannot make the
+// compiler fetch them again: a draw source too large to copy passes a
+// handle on itself.
 template <class Draws, class Out>
-inline void ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef) {
+inline ComposedTitle ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Out& outRef) {
   Draws draws = drawsRef;
   Out out = outRef;
   const int64_t maxLength = recipe.maxLength;
   const char separator = recipe.separator;
+  ComposedTitle title{recipe.coreLength, 0};
   out.Append(recipe.coreText.data(), recipe.coreTextSize);
-  if (recipe.draws) {
-    int64_t length = recipe.coreLength;
+  if (recipe.takesDraws) {
     for (;;) {
       if (separator) {
         out.Put(separator);
-        ++length;
+        ++title.length;
       }
       std::string_view entry;
-      if (!draws.Next(length, entry) || static_cast<int64_t>(entry.size()) + length >= maxLength) break;
+      if (!draws.Next(title.length, entry) || !Fits(static_cast<int64_t>(entry.size()), title.length, maxLength)) break;
       out.Append(entry.data(), entry.size());
-      length += static_cast<int64_t>(entry.size());
+      title.length += static_cast<int64_t>(entry.size());
+      ++title.entries;
       if (out.Stopped()) break;
     }
   }
   drawsRef = draws;
   outRef = out;
+  return title;
 }
-
-// Positions straight from the generator, one value or two past 32768
-// entries; the core's is drawn again.
-struct DirectDraws {
-  const WordList* words;
-  PositionDraw draw;
-  size_t coreIndex;
-  CrtRandom random;
-
-  std::string_view Next() {
-    size_t k;
-    do {
-      k = draw(random);
-    } while (k == coreIndex);
-    return (*words)[k];
-  }
-  bool Next(int64_t, std::string_view& entry) {
-    entry = Next();
-    return true;
-  }
-};
 
 // A title as a string, CR LF included: the rule with the plainest draws and
 // output, against which the file writer's own are checked.

@@ -11,9 +11,14 @@
 
 #include "wordloom/text.h"
 
-// What makes titles ready to list on a marketplace: the opt-in rules of a
-// run, and the reports on a library and on a run's titles. Reports are data
-// (GBK texts, line and title numbers); messages.h words them.
+// The types of getting titles ready to list on a marketplace, as the front
+// ends see them:
+// - TitleRules: the opt-in rules a run may follow;
+// - LibraryReport: what the library check finds, kind by kind (Finding,
+//   FindingList), with how the library was read and which banned words
+//   were used (BannedListInfo);
+// - BatchReport: what a run's titles hold, with examples (TitleExample).
+// Reports are data (GBK texts, line and title numbers); messages.h words them.
 namespace wordloom {
 
 // Rules a run may follow. With none on, titles are what they always were.
