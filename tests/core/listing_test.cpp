@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "banned_words.h"
+#include "batch_tally.h"
 #include "fingerprint_set.h"
+#include "rejected_chars.h"
 #include "memory_env.h"
 #include "test_support.h"
 #include "wordloom/messages.h"
@@ -171,6 +173,30 @@ TEST(BatchReport, CountsTheTitlesAsTheyAreWritten) {
   ASSERT_EQ(plain.Run({"6", "core", "12", 0}), Outcome::kWritten);
   EXPECT_EQ(plain.file(), withReport);
   EXPECT_FALSE(plain.session.lastReport());
+}
+
+// Other systems show GBK's user-defined characters as empty boxes: every
+// row of the three areas is refused, and the rows beside them are not.
+TEST(RejectedCharacters, UserDefinedAreasAreRefusedToTheirFirstAndLastRow) {
+  for (uint32_t code : {0xAAA1u, 0xAAFEu, 0xAFA1u, 0xAFFEu, 0xF8A1u, 0xF8FEu, 0xFEA1u, 0xFEFEu, 0xA140u, 0xA7A0u})
+    EXPECT_TRUE(IsRejectedCharacter(code)) << std::hex << code;
+  for (uint32_t code : {0xA9FEu, 0xB0A1u, 0xF7FEu, 0xF8A0u, 0xFEA0u, 0xA7A1u, 0xA8A1u, 0xB0A0u})
+    EXPECT_FALSE(IsRejectedCharacter(code)) << std::hex << code;
+}
+
+// A title that holds an entry three times is one title with a repeat.
+TEST(BatchReport, CountsATitleWithRepeatsOnce) {
+  const WordList words(test::BytesOf("core\na\nbb\n"));
+  const TitleRecipe recipe(words, "core", 60, ',');
+  const EntryIds ids(words);
+  BatchReport report;
+  BatchTally tally(recipe, ids, nullptr, 2, false, report);
+  const size_t thrice[] = {1, 1, 2, 1}, once[] = {1, 2};
+  tally.Add(0, "core,a,a,bb,a,", {14, 4}, thrice);
+  tally.Add(1, "core,a,bb,", {10, 2}, once);
+  EXPECT_EQ(report.repeating, 1);
+  ASSERT_EQ(report.repeatingExamples.size(), 1u);
+  EXPECT_EQ(report.repeatingExamples[0].title, 0);
 }
 
 TEST(FingerprintSet, GrowsPastWhatItWasSizedFor) {

@@ -8,6 +8,9 @@
 #include "crt_atoi.h"
 #include "crt_random.h"
 #include "memory_env.h"
+#include "rule_draws.h"
+#include "title_outs.h"
+#include "unique_titles.h"
 #include "test_support.h"
 #include "wordloom/messages.h"
 
@@ -127,6 +130,37 @@ TEST(UniqueRule, GivesUpWhenTheLibraryHasNoMoreTitlesAndSaysHowMany) {
   EXPECT_EQ(m.session.randomState(), 1u);
   inputs.countText = "2";
   EXPECT_EQ(m.Run(inputs), Outcome::kWritten) << "the number it names can be made";
+}
+
+TEST(UniqueRule, GivesUpOnlyAfterAThousandRepeatsInARow) {
+  UniqueTitles unique(10);
+  ASSERT_TRUE(unique.Keep(1));
+  for (uint64_t title = 2; title < 5; ++title) {
+    for (int i = 1; i < UniqueTitles::kTries; ++i) ASSERT_FALSE(unique.Keep(1));
+    EXPECT_FALSE(unique.GaveUp()) << "999 in a row";
+    EXPECT_TRUE(unique.Keep(title)) << "a new title starts the count again";
+  }
+  for (int i = 0; i < UniqueTitles::kTries; ++i) unique.Keep(1);
+  EXPECT_TRUE(unique.GaveUp());
+}
+
+// The core word on a line of its own and again further on: no title holds it
+// twice, wherever its copies stand.
+TEST(NoRepeatRule, NeverDrawsTheCoreWordFromAnyOfItsLines) {
+  const WordList words(test::BytesOf("aa\ncore\nbb\ncore\ncc\ncore\n"));
+  const TitleRecipe recipe(words, "core", 40, ',');
+  const EntryIds ids(words);
+  for (uint32_t seed : {1u, 2u, 3u}) {
+    RuleDraws draws(recipe, {true, false, false, false}, nullptr, &ids, CrtRandom(seed), false);
+    RuleDraws::Handle handle{&draws};
+    for (int i = 0; i < 50; ++i) {
+      std::string title;
+      StringOut out{&title};
+      handle.Begin();
+      ComposeTitle(recipe, handle, out);
+      EXPECT_EQ(title.find("core", 1), std::string::npos) << title;
+    }
+  }
 }
 
 TEST(RuleOfTheCore, BannedCoreWordIsRefusedByName) {
