@@ -24,17 +24,7 @@ Walk WalkEntry(std::string_view entry, const BannedWords& banned) {
   Walk w;
   size_t firstSolid = entry.size(), solidEnd = 0;  // where the characters that are not spaces begin and end
   size_t innerTab = std::string_view::npos;         // a tab once something else came
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(entry.data());
   for (size_t i = 0; i < entry.size();) {
-    // Most of a library is GB2312 hanzi: never a space, never refused.
-    if (bytes[i] >= 0xB0 && bytes[i] <= 0xF7 && i + 1 < entry.size() && bytes[i + 1] >= 0xA1 && bytes[i + 1] <= 0xFE) {
-      const uint32_t code = static_cast<uint32_t>(bytes[i]) << 8 | bytes[i + 1];
-      if (firstSolid == entry.size()) firstSolid = i;
-      solidEnd = i + 2;
-      if (!w.banned && banned.Begins(code)) w.banned = banned.At(entry, i, code);
-      i += 2;
-      continue;
-    }
     const size_t n = GbkCharSize(entry, i);
     const uint32_t code = GbkCharCode(entry, i, n);
     const bool space = code == ' ' || code == '\t' || code == 0xA1A1;
