@@ -29,9 +29,8 @@ class PlainDraws {
     entry = (*words_)[PassingOverCore(draw_, coreIndex_, random_)];
     return true;
   }
-  // The generator after the last value drawn; a restart goes on from another.
+  // The generator after the last value drawn.
   CrtRandom random() const { return random_; }
-  void Restart(CrtRandom random) { random_ = random; }
 
  private:
   const WordList* words_;

@@ -33,7 +33,6 @@ enum class Verdict { kKeep, kAgain, kGiveUp };
 // The draws then also have random() and Restart(random).
 struct KeepEvery {
   static constexpr bool kReviews = false;
-  static constexpr int kBatch = 1;
 };
 
 // Bytes one title's line may take when written straight into the buffer:
