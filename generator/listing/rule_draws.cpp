@@ -24,7 +24,7 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     for (size_t k = 0; k < n; ++k)
       if (banned->Find(words[k])) ids_[k] = kBlocked;
     if (BannedJoins::Possible(*banned, recipe.separator))
-      bannedJoins_ = std::make_unique<BannedJoins>(*banned, std::string_view(recipe.coreText.data(), recipe.coreTextSize));
+      bannedJoins_.emplace(*banned, std::string_view(recipe.coreText.data(), recipe.coreTextSize));
   }
   if (rulesRedraw_ || rules.fill) {
     // Without a separator an empty entry adds nothing, and leaves the title
@@ -41,7 +41,7 @@ RuleDraws::RuleDraws(const TitleRecipe& recipe, const TitleRules& rules, const B
     for (size_t k = 0; k < n; ++k) texts += ids_[k] == k;
     noRepeat_.Start(n, texts);
   }
-  if (rules.fill) fill_ = std::make_unique<FitDraws>(recipe, ids_, kBlocked);
+  if (rules.fill) fill_.emplace(recipe, ids_, kBlocked);
 }
 
 }  // namespace wordloom

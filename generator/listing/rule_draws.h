@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -104,8 +104,8 @@ class RuleDraws {
   bool lengthens_ = true;     // some entry that may go in lengthens a title
   std::vector<uint32_t> ids_;  // by position: its text's id, kBlocked when it may never go in
   NoRepeat noRepeat_;
-  std::unique_ptr<BannedJoins> bannedJoins_;  // when an entry may make a banned word with the title's end
-  std::unique_ptr<FitDraws> fill_;      // under --fill
+  std::optional<BannedJoins> bannedJoins_;  // when an entry may make a banned word with the title's end
+  std::optional<FitDraws> fill_;            // under --fill
   std::vector<size_t> drawn_;
 };
 
