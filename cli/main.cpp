@@ -28,6 +28,11 @@ constexpr int kExitFile = 3;
 constexpr int kExitListUnreadable = 4;
 constexpr int kExitListNotText = 5;
 constexpr int kExitListEmpty = 6;
+constexpr int kExitFormulaSyntax = 7;
+constexpr int kExitFormulaCount = 8;
+constexpr int kExitFormulaCoreTwice = 9;
+constexpr int kExitFormulaNoGroups = 10;
+constexpr int kExitFormulaGroupMissing = 11;
 
 std::filesystem::path PathFromArgument(const std::string& utf8) {
 #ifdef _WIN32
@@ -94,6 +99,11 @@ int ExitStatus(wordloom::Outcome outcome, bool check) {
     case Outcome::kListUnreadable: return kExitListUnreadable;
     case Outcome::kListNotText: return kExitListNotText;
     case Outcome::kListEmpty: return kExitListEmpty;
+    case Outcome::kFormulaSyntax: return kExitFormulaSyntax;
+    case Outcome::kFormulaCount: return kExitFormulaCount;
+    case Outcome::kFormulaCoreTwice: return kExitFormulaCoreTwice;
+    case Outcome::kFormulaNoGroups: return kExitFormulaNoGroups;
+    case Outcome::kFormulaGroupMissing: return kExitFormulaGroupMissing;
     default: return kExitFile;
   }
 }
@@ -109,7 +119,13 @@ const char kRulesHelp[] =
     "                  is drawn among those that fit\n"
     "  --avoid-banned  no banned word in a title, also across two entries; entries holding\n"
     "                  one are never drawn, and a core word holding one is refused\n"
-    "Entries that may not go in are drawn again up to 64 times, then drawn among those left.\n";
+    "Entries that may not go in are drawn again up to 64 times, then drawn among those left.\n"
+    "Formula (--formula): titles in the order of the slots, from a grouped library, where a line\n"
+    "  [name] starts a group. Slots are parted by +: @ is the core word (first when not named),\n"
+    "  a group's name takes one entry, name:N N of them, name:N-M N to M, name:* as many as fit\n"
+    "  and name:N-* as many as fit but at least N. Example: 品牌+@+属性:2+卖点:1-2+流量词:*\n"
+    "  No entry text twice in a title and each drawn among those that fit (so --no-repeat and\n"
+    "  --fill are implied); --unique, --avoid-banned and --report work as without a formula.\n";
 
 const char kExitHelp[] =
     "Exit status: 0 title file written (--check: no finding); 1 input refused (empty core word,\n"
@@ -117,7 +133,10 @@ const char kExitHelp[] =
     "holding a banned word, --unique could not make that many titles; --check: findings);\n"
     "2 usage error; 3 file error (library unreadable, --check: also library text that cannot be\n"
     "brought to GBK; title file not written; memory ran out; an existing file is left as it\n"
-    "was); 4 the banned-word list cannot be read; 5 it is not text; 6 it holds no word.";
+    "was); 4 the banned-word list cannot be read; 5 it is not text; 6 it holds no word;\n"
+    "7 the formula does not read; 8 a count of 0 or a range upside down; 9 the core word (@)\n"
+    "named twice; 10 the library has no group heading; 11 a group of the formula is not in it\n"
+    "(--check reports 10 and 11 as findings).";
 
 }  // namespace
 
@@ -136,7 +155,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Wordloom: writes a file of random product titles from a word library (GBK text)."};
   app.footer(std::string(kRulesHelp) + kExitHelp);
   app.set_version_flag("--version", "wordloom-cli " WORDLOOM_VERSION);
-  std::string library, core, length, count, output, separator = "none", encoding = "auto", bannedList;
+  std::string library, core, length, count, output, separator = "none", encoding = "auto", bannedList, formula;
   uint32_t seed = 1;
   bool check = false, report = false;
   wordloom::TitleRules rules;
@@ -164,6 +183,9 @@ int main(int argc, char** argv) {
   app.add_option("--banned-list", bannedList,
                  "banned words, one a line (# starts a note), instead of the built-in list; "
                  "read like a library");
+  app.add_option("--formula", formula,
+                 "titles in the order of a formula's slots, from a grouped library (see below), "
+                 "e.g. 品牌+@+属性:2+卖点:1-2+流量词:*");
   app.add_flag("--no-repeat", rules.noRepeat, "rule: no entry text twice in a title (see below)");
   app.add_flag("--unique", rules.unique, "rule: no two titles of a run alike (see below)");
   app.add_flag("--fill", rules.fill, "rule: fill each title up to the limit (see below)");
@@ -187,6 +209,12 @@ int main(int argc, char** argv) {
     std::cerr << terminal.FromUtf8(wordloom::msg::kCoreWordNotGbk) << '\n';
     return check ? kExitUsage : kExitRefused;
   }
+  // Group names are GBK, as the library's are.
+  const std::optional<std::string> formulaGbk = terminal.ToGbk(formula);
+  if (!formulaGbk) {
+    std::cerr << terminal.FromUtf8(wordloom::msg::kFormulaNotGbk) << '\n';
+    return kExitFormulaSyntax;
+  }
   using wordloom::LibraryEncoding;
   const LibraryEncoding libraryEncoding = encoding == "gbk"      ? LibraryEncoding::kGbk
                                           : encoding == "utf-8"  ? LibraryEncoding::kUtf8
@@ -203,6 +231,7 @@ int main(int argc, char** argv) {
   inputs.separatorIndex = separator == "comma" ? 0 : separator == "space" ? 1 : 2;
   inputs.rules = rules;
   inputs.report = report;
+  inputs.formula = *formulaGbk;
   CliFrontEnd frontEnd(terminal, output);
   if (check) {
     wordloom::LibraryReport libraryReport;

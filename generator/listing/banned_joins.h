@@ -19,11 +19,11 @@ class BannedJoins {
   }
   BannedJoins(const BannedWords& banned, std::string_view core) : banned_(banned), core_(core) {}
 
-  // A new title: its core is in.
-  void Begin() {
+  // A new title: its core is in, unless a formula puts it further on.
+  void Begin(bool withCore = true) {
     tail_.clear();
     pieces_.clear();
-    Add(core_);
+    if (withCore) Add(core_);
   }
   // The title's next piece: the separator, or an entry taken.
   void Add(std::string_view piece);

@@ -27,15 +27,15 @@ BatchTally::BatchTally(const TitleRecipe& recipe, const EntryIds& ids, const Ban
   }
 }
 
-void BatchTally::Add(int64_t number, std::string_view title, const ComposedTitle& composed, const size_t* entries) {
+void BatchTally::Add(int64_t number, std::string_view title, int64_t length, const size_t* entries, size_t count) {
   ++report_.titles;
-  ++lengths_[composed.length];
+  ++lengths_[length];
 
   if (++title_ == 0) {
     std::fill(stamp_.begin(), stamp_.end(), 0);
     title_ = 1;
   }
-  for (size_t i = 0; i < composed.entries; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     const std::string_view entry = recipe_.words[entries[i]];
     if (entry.empty()) continue;  // an empty entry adds no word
     const uint32_t id = ids_[entries[i]];

@@ -10,7 +10,6 @@
 #include "entry_ids.h"
 #include "fingerprint_set.h"
 #include "title_recipe.h"
-#include "title_rule.h"
 #include "wordloom/listing.h"
 
 namespace wordloom {
@@ -22,9 +21,10 @@ class BatchTally {
   BatchTally(const TitleRecipe& recipe, const EntryIds& ids, const BannedWords* banned, int64_t expected,
              bool duplicates, BatchReport& report);
 
-  // Title `number` as written (without CR LF), what it came to, and the
-  // positions of the entries it holds after its core.
-  void Add(int64_t number, std::string_view title, const ComposedTitle& composed, const size_t* entries);
+  // Title `number` as written (without CR LF), its length as the limit
+  // counts it, and the positions of the `count` entries it holds besides
+  // its core.
+  void Add(int64_t number, std::string_view title, int64_t length, const size_t* entries, size_t count);
   // Least, median and most, once every title is in.
   void Finish();
 

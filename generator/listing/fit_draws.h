@@ -40,6 +40,7 @@ class FitDraws {
     return {count, PositionDraw(count)};
   }
   const Fit& operator[](size_t c) const { return all_[c]; }
+  size_t size() const { return all_.size(); }
   std::string_view Text(const Fit& fit) const {
     // Where the text is past 4 GB, the places do not fit 32 bits.
     return placesIn32Bits_ ? std::string_view(text_ + fit.begin, fit.size) : words_[fit.position];

@@ -1,17 +1,20 @@
 #include "library_check.h"
 
+#include <vector>
+
 #include "gbk_text.h"
 #include "rejected_chars.h"
 #include "title_rule.h"
 
 namespace wordloom {
-namespace {
 
-void Note(FindingList& list, size_t position, std::string_view entry, std::string_view detail = {}, size_t number = 0) {
+void NoteFinding(FindingList& list, size_t position, std::string_view entry, std::string_view detail, size_t number) {
   if (list.examples.size() < LibraryReport::kExamples)
     list.examples.push_back({position + 1, std::string(entry), std::string(detail), number});
   ++list.count;
 }
+
+namespace {
 
 // What one walk over an entry's characters finds.
 struct Walk {
@@ -48,7 +51,7 @@ Walk WalkEntry(std::string_view entry, const BannedWords& banned) {
 }  // namespace
 
 void CheckEntries(const WordList& words, const EntryIds& ids, size_t coreIndex, const BannedWords& banned,
-                  LibraryReport& report) {
+                  LibraryReport& report, const WordGroups* groups, FindingList* shared) {
   using K = LibraryReport;
   auto& f = report.findings;
   report.lines = words.size();
@@ -59,26 +62,38 @@ void CheckEntries(const WordList& words, const EntryIds& ids, size_t coreIndex, 
   // there can never be drawn into a title.
   const int64_t first = static_cast<int64_t>(report.core.size()) + (report.separator != '\0' ? 1 : 0);
   report.distinct = 0;
+  // Under a formula: the group of each line, kNone for headings and lines before the first.
+  constexpr size_t kNone = SIZE_MAX;
+  std::vector<size_t> groupOf;
+  if (groups) {
+    f[K::kEmpty].checked = false;
+    groupOf.assign(words.size(), kNone);
+    for (size_t g = 0; g < groups->groups().size(); ++g)
+      for (uint32_t k : groups->groups()[g].entries) groupOf[k] = g;
+  }
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string_view entry = words[i];
+    if (groups && (entry.empty() || !WordGroups::HeadingName(entry).empty())) continue;
     if (entry.empty()) {
-      Note(f[K::kEmpty], i, entry);
+      NoteFinding(f[K::kEmpty], i, entry);
       continue;
     }
-    if (ids[i] != i) {
-      Note(f[K::kDuplicate], i, entry, {}, ids[i] + size_t{1});
-    } else {
+    if (ids[i] == i) {
       ++report.distinct;
+    } else if (!groups || groupOf[i] == groupOf[ids[i]]) {
+      NoteFinding(f[K::kDuplicate], i, entry, {}, ids[i] + size_t{1});
+    } else if (groupOf[i] != kNone && groupOf[ids[i]] != kNone && shared) {
+      NoteFinding(*shared, i, entry, groups->groups()[groupOf[ids[i]]].name, ids[i] + size_t{1});
     }
     const Walk walk = WalkEntry(entry, banned);
-    if (walk.spacing) Note(f[K::kSpacing], i, entry);
+    if (walk.spacing) NoteFinding(f[K::kSpacing], i, entry);
     // Separators are ASCII, never the second byte of a character.
     if (report.separator != '\0' && entry.find(report.separator) != std::string_view::npos)
-      Note(f[K::kSeparator], i, entry, std::string_view(&report.separator, 1));
+      NoteFinding(f[K::kSeparator], i, entry, std::string_view(&report.separator, 1));
     if (lengthKnown && i != coreIndex && !Fits(static_cast<int64_t>(entry.size()), first, report.maxLength))
-      Note(f[K::kTooLong], i, entry, {}, entry.size());
-    if (walk.banned) Note(f[K::kBanned], i, entry, *walk.banned);
-    if (!walk.rejected.empty()) Note(f[K::kRejected], i, entry, walk.rejected);
+      NoteFinding(f[K::kTooLong], i, entry, {}, entry.size());
+    if (walk.banned) NoteFinding(f[K::kBanned], i, entry, *walk.banned);
+    if (!walk.rejected.empty()) NoteFinding(f[K::kRejected], i, entry, walk.rejected);
   }
 }
 

@@ -46,4 +46,46 @@ std::string UniqueTitlesExhausted(int64_t made, int64_t asked, int tries) {
          std::to_string(made) + " 后重试。原有文件未被改动。";
 }
 
+namespace {
+
+std::string Part(size_t part, const std::string& gbk) {
+  return "标题公式的第 " + std::to_string(part) + " 段“" + GbkToUtf8(gbk) + "”";
+}
+
+}  // namespace
+
+std::string FormulaSyntax(size_t part, const std::string& text) {
+  return Part(part, text) +
+         "看不懂：每段是一个组名（可以加数量，如 属性:2、卖点:1-2、流量词:* 或 流量词:2-*），或代表中心词的 @，"
+         "段与段之间用 + 隔开。";
+}
+
+std::string FormulaCount(size_t part, const std::string& text) {
+  return Part(part, text) + "的数量不对：数量至少为 1，范围要从小到大（如 1-3）。";
+}
+
+std::string FormulaCoreTwice(size_t part) {
+  return "标题公式的第 " + std::to_string(part) + " 段又是中心词 @：中心词在标题里只能有一个位置。";
+}
+
+std::string FormulaNoGroups(const std::string& path) {
+  return "词库“" + path + "”没有分组：使用标题公式时，词库里每一组词条要以单独一行的 [组名] 开头，如 [品牌]。";
+}
+
+std::string FormulaGroupMissing(const std::string& path, size_t part, const std::string& group) {
+  return "标题公式的第 " + std::to_string(part) + " 段用到的分组“" + GbkToUtf8(group) + "”在词库“" + path +
+         "”中不存在（词库里要有一行 [" + GbkToUtf8(group) + "]），请检查组名。";
+}
+
+std::string FormulaTooLong(size_t part, const std::string& text, int32_t maxLength) {
+  return Part(part, text) + "放不进标题：即使每组都用最短的词条，" + std::to_string(maxLength) +
+         " 字节的长度也容不下中心词和到这一段为止必须取的词条。请加大单条标题长度，或减少公式要取的词条数。";
+}
+
+std::string FormulaBlockedByBannedWords(int tries) {
+  return "连续 " + std::to_string(tries) +
+         " 次都无法在避开违禁词的同时取够标题公式要求的词条（没有分隔符时，相邻的词条会连成违禁词）。请换一种分隔符或修改词库后重试。"
+         "原有文件未被改动。";
+}
+
 }  // namespace wordloom::msg

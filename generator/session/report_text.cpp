@@ -75,6 +75,76 @@ std::string RulesText(const TitleRules& rules) {
   return text;
 }
 
+std::string FormulaWords(const std::vector<FormulaSlot>& slots) {
+  std::string text;
+  for (const FormulaSlot& slot : slots) {
+    if (!text.empty()) text += " + ";
+    if (slot.core) {
+      text += "中心词";
+      continue;
+    }
+    text += GbkToUtf8(slot.group);
+    if (slot.most == FormulaSlot::kAsManyAsFit) {
+      text += slot.least == 0 ? "×尽量多" : "×尽量多（至少 " + std::to_string(slot.least) + " 个）";
+    } else if (slot.least != slot.most) {
+      text += "×" + std::to_string(slot.least) + "-" + std::to_string(slot.most);
+    } else if (slot.least != 1) {
+      text += "×" + std::to_string(slot.least);
+    }
+  }
+  return text;
+}
+
+namespace {
+
+// The lines a formula adds to the library report.
+std::string FormulaReportText(const FormulaReport& f, int32_t maxLength) {
+  std::vector<FormulaSlot> slots;
+  ParseFormula(f.formula, slots);
+  std::string t = "标题公式：" + FormulaWords(slots) + "（" + GbkToUtf8(f.formula) + "）\n";
+  t += "分组：" + std::to_string(f.groups.size()) + " 组\n";
+  for (const GroupSummary& g : f.groups) {
+    t += "  [" + Shown(g.name) + "]（第 " + std::to_string(g.line) + " 行）：" + std::to_string(g.entries) + " 行，不同的 " +
+         std::to_string(g.distinct) + " 个";
+    if (g.entries > 0) t += "，最短 " + std::to_string(g.shortest) + " 字节，最长 " + std::to_string(g.longest) + " 字节";
+    t += "\n";
+  }
+  t += "公式各段：" + (f.slots.empty() ? std::string("没有问题") : std::to_string(f.slots.size()) + " 处问题") + "\n";
+  for (const SlotFinding& s : f.slots) {
+    t += "  第 " + std::to_string(s.slot) + " 段" + Quoted(s.text) + "：";
+    switch (s.kind) {
+      case SlotFinding::kMissing: t += "词库中没有这个分组\n"; break;
+      case SlotFinding::kEmpty: t += "分组里没有词条\n"; break;
+      case SlotFinding::kTooFew:
+        t += "要 " + std::to_string(s.asks) + " 个词条，分组只有 " + std::to_string(s.holds) + " 个不同的\n";
+        break;
+    }
+  }
+  const auto list = [&](const std::string& title, const FindingList& l, bool group) {
+    t += title + "：" + std::to_string(l.count) + " 行\n";
+    for (const Finding& e : l.examples) {
+      t += "  第 " + std::to_string(e.line) + " 行" + Quoted(e.entry);
+      if (group) t += "，已在分组“" + Shown(e.detail) + "”第 " + std::to_string(e.number) + " 行";
+      t += "\n";
+    }
+    if (l.count > l.examples.size()) t += "  ……另有 " + std::to_string(l.count - l.examples.size()) + " 行\n";
+  };
+  list("同时在两个分组里的词条", f.shared, true);
+  list("第一个分组之前的词条（公式不会用到）", f.ungrouped, false);
+  t += "最短的标题：";
+  if (!f.lengthKnown) {
+    t += "未检查（需要中心词、长度和公式里的全部分组）\n";
+  } else if (f.fits) {
+    t += std::to_string(f.shortest) + " 字节，上限 " + std::to_string(maxLength) + " 字节，放得下\n";
+  } else {
+    t += "放不下：上限 " + std::to_string(maxLength) + " 字节容不下第 " + std::to_string(f.overflow.slot) + " 段" +
+         Quoted(f.overflow.text) + "为止必须取的词条\n";
+  }
+  return t;
+}
+
+}  // namespace
+
 std::string LibraryReportText(const LibraryReport& r) {
   using K = LibraryReport;
   std::string t = "词库“" + r.library + "”的检查结果\n";
@@ -101,7 +171,7 @@ std::string LibraryReportText(const LibraryReport& r) {
     if (f.count > f.examples.size()) t += "  ……另有 " + std::to_string(f.count - f.examples.size()) + " 行\n";
   };
   kind(K::kDuplicate, "重复的词条", "");
-  kind(K::kEmpty, "空行", "");
+  kind(K::kEmpty, "空行", "分组词库里的空行只用来分隔各组");
   kind(K::kSpacing, "首尾有空格、制表符或全角空格的词条", "");
   kind(K::kSeparator, "含分隔符" + (r.separator ? "“" + Separator(r.separator) + "”" : std::string()) + "的词条",
        "没有指定分隔符");
@@ -112,6 +182,7 @@ std::string LibraryReportText(const LibraryReport& r) {
        "需要中心词和长度");
   kind(K::kBanned, "含违禁词的词条", "");
   kind(K::kRejected, "含平台不接受的字符的词条", "");
+  if (r.formula) t += FormulaReportText(*r.formula, r.maxLength);
   const size_t total = r.total();
   t += total == 0 ? "未发现问题。\n" : "共发现 " + std::to_string(total) + " 处问题。\n";
   return t;

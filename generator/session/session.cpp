@@ -6,6 +6,8 @@
 #include "banned_words.h"
 #include "crt_atoi.h"
 #include "entry_ids.h"
+#include "formula_check.h"
+#include "formula_draws.h"
 #include "env.h"
 #include "library_check.h"
 #include "library_text.h"
@@ -15,6 +17,7 @@
 #include "ruled_titles.h"
 #include "title_writer.h"
 #include "unique_titles.h"
+#include "word_groups.h"
 #include "word_list.h"
 #include "wordloom/messages.h"
 
@@ -105,7 +108,50 @@ const BannedWords* ReadBannedList(Session::State& state, FrontEnd& frontEnd, Ban
   return &file;
 }
 
-Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, int32_t maxLength, FrontEnd& frontEnd) {
+// The formula's slots; false with the outcome to end on. An empty text is no formula.
+bool ReadFormula(const std::string& text, FrontEnd& frontEnd, std::vector<FormulaSlot>& slots, Outcome& failed) {
+  slots.clear();
+  if (text.empty()) return true;
+  const FormulaFault fault = ParseFormula(text, slots);
+  switch (fault.kind) {
+    case FormulaFault::kNone: return true;
+    case FormulaFault::kSyntax:
+      frontEnd.ShowMessage(msg::FormulaSyntax(fault.part, fault.text));
+      failed = Outcome::kFormulaSyntax;
+      break;
+    case FormulaFault::kCount:
+      frontEnd.ShowMessage(msg::FormulaCount(fault.part, fault.text));
+      failed = Outcome::kFormulaCount;
+      break;
+    case FormulaFault::kCoreTwice:
+      frontEnd.ShowMessage(msg::FormulaCoreTwice(fault.part));
+      failed = Outcome::kFormulaCoreTwice;
+      break;
+  }
+  return false;
+}
+
+// A formula's groups in the library: false, after the message, when it has
+// none or lacks one the formula names.
+bool FindGroups(const WordGroups& groups, const std::vector<FormulaSlot>& slots, const std::string& library,
+                FrontEnd& frontEnd, Outcome& failed) {
+  if (groups.groups().empty()) {
+    frontEnd.ShowMessage(msg::FormulaNoGroups(library));
+    failed = Outcome::kFormulaNoGroups;
+    return false;
+  }
+  for (size_t i = 0; i < slots.size(); ++i) {
+    if (!slots[i].core && !groups.Find(slots[i].group)) {
+      frontEnd.ShowMessage(msg::FormulaGroupMissing(library, slots[i].part, slots[i].group));
+      failed = Outcome::kFormulaGroupMissing;
+      return false;
+    }
+  }
+  return true;
+}
+
+Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vector<FormulaSlot>& slots, int32_t count,
+                 int32_t maxLength, FrontEnd& frontEnd) {
   Outcome failed;
   Bytes text;
   TextReading reading;
@@ -113,8 +159,14 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   const std::string library = state.env.Display(state.library);
   // g_words: read anew for every run, gone when the run ends.
   const WordList words(std::move(text));
-  const TitleRecipe recipe(words, inputs.coreWord, maxLength, SeparatorFromIndex(inputs.separatorIndex));
-  if (!recipe.hasDrawable) {
+  TitleRecipe recipe(words, inputs.coreWord, maxLength, SeparatorFromIndex(inputs.separatorIndex));
+  // A formula reads the library as grouped; without one nothing changes.
+  std::optional<WordGroups> groups;
+  if (!slots.empty()) {
+    groups.emplace(words);
+    if (!FindGroups(*groups, slots, library, frontEnd, failed)) return failed;
+    recipe.FollowFormula(slots.front().core);
+  } else if (!recipe.hasDrawable) {
     frontEnd.ShowMessage(msg::NothingToDraw(library));
     return Outcome::kInputRefused;
   }
@@ -135,6 +187,19 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   if (inputs.report) {
     report.rules = inputs.rules;
     ruled.report = &report;
+  }
+  std::optional<EntryIds> ids;
+  std::optional<FormulaDraws> formula;
+  if (groups) {
+    ids.emplace(words);
+    formula.emplace(recipe, *groups, slots, *ids, inputs.rules.avoidBanned ? ruled.banned : nullptr, CrtRandom(),
+                    inputs.report);
+    if (const size_t slot = formula->Overflow(); slot < slots.size()) {
+      frontEnd.ShowMessage(msg::FormulaTooLong(slots[slot].part, FormulaText({slots[slot]}), maxLength));
+      return Outcome::kInputRefused;
+    }
+    ruled.formula = &*formula;
+    ruled.ids = &*ids;
   }
   const std::optional<std::filesystem::path> target = frontEnd.ChooseSavePath();
   if (!target) return Outcome::kSaveCancelled;
@@ -162,7 +227,9 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, int32_t count, 
   file.Abort();
   if (ending == WriteEnd::kCancelled) return Outcome::kWriteCancelled;
   if (ending == WriteEnd::kGaveUp) {
-    frontEnd.ShowMessage(msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
+    frontEnd.ShowMessage(ruled.gaveUp == RuledRun::kFormulaSlot
+                             ? msg::FormulaBlockedByBannedWords(UniqueTitles::kTries)
+                             : msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
     return Outcome::kInputRefused;
   }
   frontEnd.ShowMessage(msg::TitleFileUnwritable(state.env.Display(*target), ReasonText(failure)));
@@ -186,8 +253,11 @@ Outcome Session::Run(const RunInputs& inputs, FrontEnd& frontEnd) {
     frontEnd.ShowMessage(refusal);
     return Outcome::kInputRefused;
   }
+  std::vector<FormulaSlot> slots;
+  Outcome failed;
+  if (!ReadFormula(inputs.formula, frontEnd, slots, failed)) return failed;
   try {
-    return Generate(*state_, inputs, count, maxLength, frontEnd);
+    return Generate(*state_, inputs, slots, count, maxLength, frontEnd);
   } catch (const std::bad_alloc&) {
     frontEnd.ShowMessage(msg::kOutOfMemory);
     return Outcome::kOutOfMemory;
@@ -198,6 +268,8 @@ Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryRepor
   try {
     report = LibraryReport();
     Outcome failed;
+    std::vector<FormulaSlot> slots;
+    if (!ReadFormula(inputs.formula, frontEnd, slots, failed)) return failed;
     Bytes text;
     if (!ReadLibrary(*state_, frontEnd, text, report.reading, failed)) return failed;
     BannedWords listFile;
@@ -209,7 +281,41 @@ Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryRepor
     report.separator = SeparatorFromIndex(inputs.separatorIndex);
     const WordList words(std::move(text));
     const EntryIds ids(words);
-    CheckEntries(words, ids, report.core.empty() ? words.size() : words.Find(report.core), *banned, report);
+    const size_t coreIndex = report.core.empty() ? words.size() : words.Find(report.core);
+    if (slots.empty()) {
+      CheckEntries(words, ids, coreIndex, *banned, report);
+      return Outcome::kChecked;
+    }
+    const WordGroups groups(words);
+    FormulaReport& formula = report.formula.emplace();
+    CheckEntries(words, ids, coreIndex, *banned, report, &groups, &formula.shared);
+    std::optional<TitleRecipe> recipe;
+    if (!report.core.empty() && report.maxLength > 0) {
+      recipe.emplace(words, report.core, report.maxLength, report.separator);
+      recipe->FollowFormula(slots.front().core);
+    }
+    CheckFormula(words, ids, groups, slots, recipe ? &*recipe : nullptr, formula);
+    return Outcome::kChecked;
+  } catch (const std::bad_alloc&) {
+    frontEnd.ShowMessage(msg::kOutOfMemory);
+    return Outcome::kOutOfMemory;
+  }
+}
+
+Outcome Session::ReadGroups(FrontEnd& frontEnd, std::vector<GroupSummary>& groups) {
+  try {
+    groups.clear();
+    Outcome failed;
+    Bytes text;
+    TextReading reading;
+    if (!ReadLibrary(*state_, frontEnd, text, reading, failed)) return failed;
+    const WordList words(std::move(text));
+    const EntryIds ids(words);
+    groups = SummarizeGroups(words, ids, WordGroups(words));
+    if (groups.empty()) {
+      frontEnd.ShowMessage(msg::FormulaNoGroups(state_->env.Display(state_->library)));
+      return Outcome::kFormulaNoGroups;
+    }
     return Outcome::kChecked;
   } catch (const std::bad_alloc&) {
     frontEnd.ShowMessage(msg::kOutOfMemory);

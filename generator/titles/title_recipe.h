@@ -37,6 +37,13 @@ struct TitleRecipe {
   char separator;        // '\0' for none
   bool takesDraws;       // a title draws at all
   bool hasDrawable;      // at least one position other than the core's
+  bool coreLeads = true;  // false under a formula that puts something before the core
+
+  // Titles made by a formula's draws, the core where `coreFirst` says.
+  void FollowFormula(bool coreFirst) {
+    coreLeads = coreFirst;
+    takesDraws = true;  // the formula's draws end every title
+  }
 };
 
 }  // namespace wordloom

@@ -30,7 +30,8 @@ struct ComposedTitle {
   size_t entries = 0;
 };
 
-// The rule of a title, written once. It begins with the core; then, for as
+// The rule of a title, written once. It begins with the core (or under a
+// formula with what the formula puts first); then, for as
 // long as the recipe lets it grow, the separator goes in and an entry is
 // drawn; the first drawn entry that does not fit ends the title, unwritten,
 // while its separator stays.
@@ -48,7 +49,16 @@ inline ComposedTitle ComposeTitle(const TitleRecipe& recipe, Draws& drawsRef, Ou
   const int64_t maxLength = recipe.maxLength;
   const char separator = recipe.separator;
   ComposedTitle title{recipe.coreLength, 0};
-  out.Append(recipe.coreText.data(), recipe.coreTextSize);
+  if (recipe.coreLeads) {
+    out.Append(recipe.coreText.data(), recipe.coreTextSize);
+  } else {
+    // A formula that begins elsewhere: its first piece, with no separator
+    // before it, always comes.
+    std::string_view first;
+    draws.Next(0, first);
+    out.Append(first.data(), first.size());
+    title = {static_cast<int64_t>(first.size()), 1};
+  }
   if (recipe.takesDraws) {
     for (;;) {
       if (separator) {

@@ -192,8 +192,8 @@ TEST(BatchReport, CountsATitleWithRepeatsOnce) {
   BatchReport report;
   BatchTally tally(recipe, ids, nullptr, 2, false, report);
   const size_t thrice[] = {1, 1, 2, 1}, once[] = {1, 2};
-  tally.Add(0, "core,a,a,bb,a,", {14, 4}, thrice);
-  tally.Add(1, "core,a,bb,", {10, 2}, once);
+  tally.Add(0, "core,a,a,bb,a,", 14, thrice, 4);
+  tally.Add(1, "core,a,bb,", 10, once, 2);
   EXPECT_EQ(report.repeating, 1);
   ASSERT_EQ(report.repeatingExamples.size(), 1u);
   EXPECT_EQ(report.repeatingExamples[0].title, 0);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 // - LibraryReport: what the library check finds, kind by kind (Finding,
 //   FindingList), with how the library was read and which banned words
 //   were used (BannedListInfo);
+// - FormulaReport: a grouped library held against a formula (GroupSummary,
+//   SlotFinding), part of the library check when a formula is given;
 // - BatchReport: what a run's titles hold, with examples (TitleExample).
 // Reports are data (GBK texts, line and title numbers); messages.h words them.
 namespace wordloom {
@@ -51,6 +54,40 @@ struct FindingList {
   std::vector<Finding> examples;  // the first few, in line order
 };
 
+// A group of a grouped library, as the check counts it.
+struct GroupSummary {
+  std::string name;      // GBK
+  size_t line = 0;       // its first heading's
+  size_t entries = 0;    // non-empty lines
+  size_t distinct = 0;   // different texts among them
+  size_t shortest = 0, longest = 0;  // bytes
+};
+
+// A slot of the formula that its group cannot serve as asked.
+struct SlotFinding {
+  enum Kind { kMissing, kEmpty, kTooFew } kind = kMissing;
+  size_t slot = 0;     // its part of the formula text, 1-based
+  std::string text;    // the slot as formula text, GBK
+  size_t asks = 0, holds = 0;  // kTooFew: the entries it asks for, and the group's different texts
+};
+
+// A grouped library held against a formula.
+struct FormulaReport {
+  std::string formula;  // GBK, as formula text
+  std::vector<GroupSummary> groups;
+  std::vector<SlotFinding> slots;
+  FindingList shared;     // an entry in a second group: detail is the group, number the line it stands on first
+  FindingList ungrouped;  // entries before the first heading, never drawn
+  // Whether the limit holds the shortest title the formula can make: not
+  // known without the core word and the length.
+  bool lengthKnown = false;
+  bool fits = true;
+  int64_t shortest = 0;   // its bytes, when it fits
+  SlotFinding overflow;   // the slot the limit cannot hold, when it does not (its text and number)
+
+  size_t total() const { return slots.size() + shared.count + ungrouped.count + (lengthKnown && !fits ? 1 : 0); }
+};
+
 // What `--check` finds in a library, read exactly as a run reads it.
 struct LibraryReport {
   enum Kind { kDuplicate, kEmpty, kSpacing, kSeparator, kTooLong, kBanned, kRejected, kKinds };
@@ -65,9 +102,10 @@ struct LibraryReport {
   std::string core;     // GBK; empty when not given
   int32_t maxLength = 0;  // 0 when not given
   std::array<FindingList, kKinds> findings;
+  std::optional<FormulaReport> formula;  // when a formula is given
 
   size_t total() const {
-    size_t n = 0;
+    size_t n = formula ? formula->total() : 0;
     for (const FindingList& f : findings) n += f.count;
     return n;
   }

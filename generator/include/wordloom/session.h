@@ -8,7 +8,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "wordloom/formula.h"
 #include "wordloom/listing.h"
 #include "wordloom/text.h"
 
@@ -24,6 +26,7 @@ struct RunInputs {
   int separatorIndex = -1;  // the separator list's position, -1 for none
   TitleRules rules = {};    // none on: titles as they always were
   bool report = false;      // gather a BatchReport while writing
+  std::string formula = "";  // formula text (GBK, see formula.h); empty: none, the library read as always
 };
 
 // What a front end supplies to a run: its messages, the save step, and the
@@ -55,6 +58,11 @@ enum class Outcome {
   kListUnreadable,  // the banned-word list could not be read
   kListNotText,
   kListEmpty,       // the list holds no word
+  kFormulaSyntax,   // the formula does not read: an empty part, a count that is not one
+  kFormulaCount,    // a count of 0, or a range upside down
+  kFormulaCoreTwice,
+  kFormulaNoGroups,      // the library has no heading
+  kFormulaGroupMissing,  // a group the formula names is not in the library
 };
 
 // What lasts from one generate command to the next: the chosen library and
@@ -88,6 +96,9 @@ class Session {
   Outcome Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report);
   // The report of the last run that wrote a title file and asked for one.
   const std::optional<BatchReport>& lastReport() const;
+  // The chosen library's groups, read as a formula reads them, for a front
+  // end to build a formula from; kChecked when they were read.
+  Outcome ReadGroups(FrontEnd& frontEnd, std::vector<GroupSummary>& groups);
 
   // What a session holds, the core's own; only the core can make one.
   struct State;
