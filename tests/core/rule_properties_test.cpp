@@ -163,8 +163,12 @@ TEST(FormulaProperties, HoldForFormulasSeedsSeparatorsAndRules) {
             const std::string utf8 = *test::Iconv("UTF-8", "GBK", title);
             SCOPED_TRACE(utf8);
             EXPECT_LE(static_cast<int64_t>(title.size()), separator == 0 ? max : max - 1);
-            if (inputs.rules.avoidBanned) EXPECT_EQ(BannedIn(utf8), "");
-            if (inputs.rules.unique) EXPECT_TRUE(seen.insert(title).second) << "made twice";
+            if (inputs.rules.avoidBanned) {
+              EXPECT_EQ(BannedIn(utf8), "");
+            }
+            if (inputs.rules.unique) {
+              EXPECT_TRUE(seen.insert(title).second) << "made twice";
+            }
             if (separator != 0) {
               EXPECT_NE(utf8.find("连衣裙"), std::string::npos);
               continue;
