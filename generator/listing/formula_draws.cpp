@@ -28,12 +28,13 @@ FormulaDraws::FormulaDraws(const TitleRecipe& recipe, const WordGroups& groups, 
   std::vector<bool> seen(words.size());
   for (const FormulaSlot& s : slots) {
     if (s.core) {
-      slots_.push_back({true, 0, 1, 1});
+      slots_.push_back({true, 0, 1, 1, PositionDraw(1)});
       continue;
     }
     const WordGroups::Group* group = groups.Find(s.group);
     const size_t known = static_cast<size_t>(std::find(named.begin(), named.end(), group) - named.begin());
-    slots_.push_back({false, known, s.least, s.most});
+    slots_.push_back({false, known, s.least, s.most,
+                      PositionDraw(s.most > s.least ? static_cast<size_t>(s.most - s.least + 1) : 1)});
     if (known < named.size()) continue;
     named.push_back(group);
     // A text once, however often the group holds it; never the core word,
@@ -51,10 +52,44 @@ FormulaDraws::FormulaDraws(const TitleRecipe& recipe, const WordGroups& groups, 
   }
   used_.Start(words.size(), 0);
   marks_.assign(words.size(), 0);
+  // Groups apart: each in one slot, no text in two. The later slots then
+  // need the same each time, their groups untouched as yet.
+  apart_ = named.size() + 1 == slots_.size();
+  for (const FitDraws& p : pools_)
+    for (size_t c = 0; c < p.size() && apart_; ++c) apart_ = ++marks_[p[c].id] == 1;
+  std::fill(marks_.begin(), marks_.end(), 0);
+  if (apart_) {
+    later_.assign(slots_.size(), 0);
+    for (size_t k = slots_.size() - 1; k-- > 0;) {
+      const Slot& next = slots_[k + 1];
+      int64_t own = step_ + static_cast<int64_t>(core_.size());
+      if (!next.core) {
+        const FitDraws& pool = pools_[next.pool];
+        own = static_cast<size_t>(next.least) > pool.size() ? kNoRoom : 0;
+        for (size_t c = 0; c < pool.size() && c < static_cast<size_t>(next.least); ++c) own += step_ + pool[c].size;
+      }
+      later_[k] = std::min(kNoRoom, later_[k + 1] + own);
+    }
+  }
   if (avoid && BannedJoins::Possible(*avoid, recipe.separator)) bannedJoins_.emplace(*avoid, core_);
 }
 
 int64_t FormulaDraws::Need(size_t from, int32_t taken, uint32_t without, std::vector<uint32_t>* reserved) {
+  if (apart_ && !later_.empty()) {
+    if (reserved) reserved->clear();
+    const Slot& slot = slots_[from];
+    int64_t need = later_[from];
+    int32_t wanted = slot.least - taken;
+    const FitDraws& pool = pools_[slot.pool];
+    for (size_t c = 0; c < pool.size() && wanted > 0; ++c) {
+      const FitDraws::Fit& fit = pool[c];
+      if (fit.id == without || used_.Holds(fit.id)) continue;
+      if (reserved) reserved->push_back(fit.id);
+      need += step_ + fit.size;
+      --wanted;
+    }
+    return wanted > 0 ? kNoRoom : need;
+  }
   if (++mark_ == 0) {
     std::fill(marks_.begin(), marks_.end(), 0);
     mark_ = 1;
@@ -130,8 +165,7 @@ bool FormulaDraws::Next(int64_t length, std::string_view& entry) {
       // A range's number is drawn as the slot begins.
       target_ = slot.most == FormulaSlot::kAsManyAsFit ? INT32_MAX
                 : slot.most == slot.least             ? slot.least
-                                                      : slot.least + static_cast<int32_t>(PositionDraw(
-                                                            static_cast<size_t>(slot.most - slot.least + 1))(random_));
+                                                      : slot.least + static_cast<int32_t>(slot.range(random_));
     }
     if (taken_ < target_ && Draw(slot, length, entry)) {
       ++taken_;
@@ -147,13 +181,15 @@ bool FormulaDraws::Next(int64_t length, std::string_view& entry) {
 
 bool FormulaDraws::Draw(const Slot& slot, int64_t length, std::string_view& entry) {
   const FitDraws& pool = pools_[slot.pool];
-  const int64_t need = Need(slot_, taken_ + 1, kBlocked, &reserved_);
-  if (need >= kNoRoom) return false;
-  const FitDraws::Fitting fitting = pool.FitFor(length + need);
+  // Mostly the later slots' need alone, the same each title.
+  const int64_t need = apart_ && slot.least <= taken_ + 1 ? (reserved_.clear(), later_[slot_])
+                                                           : Need(slot_, taken_ + 1, kBlocked, &reserved_);
+  const FitDraws::Fitting fitting = pool.FitFor(length + need);  // none for kNoRoom
   if (fitting.count == 0) return false;
   const size_t c = DrawScreened(fitting.draw, fitting.count, random_, [&](size_t c) {
     const FitDraws::Fit& fit = pool[c];
-    if (used_.Holds(fit.id)) return false;
+    // Groups apart, a slot's first entry cannot be in the title yet.
+    if ((!apart_ || taken_ > 0) && used_.Holds(fit.id)) return false;
     if (bannedJoins_ && bannedJoins_->Joins(pool.Text(fit))) return false;
     // One the later slots counted on leaves them to take the next shortest.
     if (std::find(reserved_.begin(), reserved_.end(), fit.id) == reserved_.end()) return true;
@@ -163,14 +199,6 @@ bool FormulaDraws::Draw(const Slot& slot, int64_t length, std::string_view& entr
   if (c == kNoCandidate) return false;
   Give(pool[c].position, pool[c].id, pool.Text(pool[c]), entry);
   return true;
-}
-
-void FormulaDraws::Give(size_t position, uint32_t id, std::string_view text, std::string_view& entry) {
-  entry = text;
-  first_ = false;
-  if (id != kBlocked) used_.Took(id);
-  if (bannedJoins_) bannedJoins_->Add(text);
-  if (record_ && position != SIZE_MAX) drawn_.push_back(position);
 }
 
 }  // namespace wordloom

@@ -37,6 +37,10 @@ class FormulaDraws {
   // Entries each slot may take at all: its group's different texts.
   size_t Drawable(size_t slot) const { return slots_[slot].core ? 1 : pools_[slots_[slot].pool].size(); }
 
+  // Counts what the later slots need at every draw, as for groups that are
+  // not apart: the way the faster one is held to (tests).
+  void CountEveryDraw() { apart_ = false; }
+
   void Begin();
   // The next piece of the title, `length` being its length so far with
   // the separator just put in; false when the formula is done.
@@ -49,6 +53,7 @@ class FormulaDraws {
   // Whether the title missed a least count: only a banned word that two
   // pieces would make can bring that, and the title is made again.
   bool missed() const { return missed_; }
+  bool mayMiss() const { return bannedJoins_.has_value(); }
 
   struct Handle {
     FormulaDraws* draws;
@@ -64,6 +69,7 @@ class FormulaDraws {
     bool core;
     size_t pool;
     int32_t least, most;
+    PositionDraw range;  // a range's number above its least
   };
 
   // The bytes the least counts from slot `from` on take after the next
@@ -72,7 +78,13 @@ class FormulaDraws {
   // `reserved` when given; kNoRoom when a group has too few.
   int64_t Need(size_t from, int32_t taken, uint32_t without, std::vector<uint32_t>* reserved);
   bool Draw(const Slot& slot, int64_t length, std::string_view& entry);
-  void Give(size_t position, uint32_t id, std::string_view text, std::string_view& entry);
+  void Give(size_t position, uint32_t id, std::string_view text, std::string_view& entry) {
+    entry = text;
+    first_ = false;
+    if (id != UINT32_MAX) used_.Took(id);
+    if (bannedJoins_) bannedJoins_->Add(text);
+    if (record_ && position != SIZE_MAX) drawn_.push_back(position);
+  }
 
   const TitleRecipe& recipe_;
   const int64_t step_;  // a separator's bytes
@@ -85,6 +97,8 @@ class FormulaDraws {
   std::vector<uint32_t> marks_;  // by id: reserved by the last Need
   uint32_t mark_ = 0;
   std::vector<uint32_t> reserved_;  // the ids the last Need counted on
+  bool apart_ = false;              // each group in one slot, and no text in two groups
+  std::vector<int64_t> later_;      // when apart: what the slots after each one need
   std::optional<BannedJoins> bannedJoins_;
   size_t slot_ = 0;
   int32_t taken_ = 0, target_ = 0;

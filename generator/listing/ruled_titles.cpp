@@ -24,6 +24,8 @@ std::pair<const size_t*, size_t> Taken(const FormulaDraws& draws, const Composed
 }
 bool Missed(const RuleDraws&) { return false; }
 bool Missed(const FormulaDraws& draws) { return draws.missed(); }
+bool MayMiss(const RuleDraws&) { return false; }
+bool MayMiss(const FormulaDraws& draws) { return draws.mayMiss(); }
 
 // The rules' say on titles once they are made, for the writer: --unique
 // has a title made again, and so has a formula's title that missed a least
@@ -90,8 +92,13 @@ class TitleReview {
 template <class Draws>
 WriteEnd WriteThrough(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkedOutput& out, RuledRun& run,
                       UniqueTitles* unique, BatchTally* tally) {
-  TitleReview review(unique, tally);
   typename Draws::Handle handle{&draws};
+  // Nothing to look at once a title is made: every title is kept as made.
+  if (!unique && !tally && !MayMiss(draws)) {
+    KeepEvery keep;
+    return WriteTitles(recipe, handle, keep, count, out);
+  }
+  TitleReview review(unique, tally);
   const WriteEnd end = WriteTitles(recipe, handle, review, count, out);
   run.gaveUp = review.gaveUp;
   run.made = review.gaveUpAt;

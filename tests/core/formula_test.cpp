@@ -3,7 +3,12 @@
 // 19169, 15724, 11478, 29358, ...), what a run refuses, and the check.
 #include <gtest/gtest.h>
 
+#include "entry_ids.h"
+#include "formula_draws.h"
 #include "memory_env.h"
+#include "title_outs.h"
+#include "title_rule.h"
+#include "word_groups.h"
 #include "test_support.h"
 #include "wordloom/formula.h"
 #include "wordloom/messages.h"
@@ -92,6 +97,41 @@ INSTANTIATE_TEST_SUITE_P(
         Worked{"SlotsOfOneGroupCountWhatTheTitleHolds", "a+b+a", "14", {"core,AAAA,B,A,", "core,A,B,AAAA,"}, 11,
                "[a]\nA\nAAAA\n[b]\nB\nBBB\n"}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
+
+// Groups each in one slot and without a text in two: what the later slots
+// need is counted once for the run instead of at every draw, with the same
+// titles from the same sequence.
+TEST(FormulaDraws, GroupsApartMakeTheTitlesOfCountingEveryDraw) {
+  std::string text;
+  for (char g = 'a'; g <= 'e'; ++g) {
+    text += std::string("[") + g + "]\n";
+    for (int i = 0; i < 40; ++i) text += g + std::to_string(i) + std::string(static_cast<size_t>(i % 7), 'x') + "\n";
+  }
+  const WordList words(test::BytesOf(text));
+  const WordGroups groups(words);
+  const EntryIds ids(words);
+  for (const char* formula : {"a+@+b:2+c:1-2+d+e:*", "@+a:3+b:0-2+e:2-*", "c:1-3+d+@"}) {
+    for (const char separator : {',', '\0'}) {
+      std::vector<FormulaSlot> slots;
+      ASSERT_FALSE(ParseFormula(formula, slots));
+      TitleRecipe recipe(words, "core", 60, separator);
+      recipe.FollowFormula(slots[0].core);
+      FormulaDraws apart(recipe, groups, slots, ids, nullptr, CrtRandom(7), false);
+      FormulaDraws counting(recipe, groups, slots, ids, nullptr, CrtRandom(7), false);
+      counting.CountEveryDraw();
+      FormulaDraws::Handle one{&apart}, other{&counting};
+      for (int i = 0; i < 300; ++i) {
+        std::string a, b;
+        StringOut outA{&a}, outB{&b};
+        one.Begin(), other.Begin();
+        ComposeTitle(recipe, one, outA);
+        ComposeTitle(recipe, other, outB);
+        ASSERT_EQ(a, b) << formula << " title " << i;
+      }
+      EXPECT_EQ(apart.random().state(), counting.random().state());
+    }
+  }
+}
 
 TEST(FormulaRun, RefusesWhatItCannotUseBeforeTheSaveStep) {
   const std::string noGroups = "core\na\n";
