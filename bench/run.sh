@@ -37,6 +37,9 @@ echo "Making the libraries (seed $SEED) in $WORK ..."
 [ -s "$WORK/lib5k-real-$SEED.txt" ] || "$BUILD/bench-make-library" 5000 "$SEED" "$WORK/lib5k-real-$SEED.txt" jieba "$DICT"
 [ -s "$WORK/lib2m-$SEED.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-$SEED.txt"
 [ -s "$WORK/lib2m-utf8-$SEED.txt" ] || "$BUILD/bench-make-library" 2000000 "$SEED" "$WORK/lib2m-utf8-$SEED.txt" utf8
+# W1-real's words in five groups of 1,000, for the formula run.
+awk 'NR % 1000 == 1 { printf "[g%d]\n", int(NR / 1000) + 1 } { print }' "$WORK/lib5k-real-$SEED.txt" > "$WORK/lib5k-grouped-$SEED.txt"
+FORMULA='g1+@+g2:2+g3:1-2+g4+g5:*'
 
 RAW=$RESULTS/raw.txt
 : > "$RAW"
@@ -134,14 +137,17 @@ done
 # measured right before it.
 RULES=(report:--report no-repeat:--no-repeat unique:--unique fill:--fill avoid-banned:--avoid-banned
        all:"--no-repeat --unique --fill --avoid-banned")
+# The formula run reads the grouped library instead: the same words.
+rule_library() { if [ "$1" = formula ]; then echo "$WORK/lib5k-grouped-$SEED.txt"; else echo "$WORK/lib5k-real-$SEED.txt"; fi; }
+rule_args() { if [ "$1" = formula ]; then echo "--formula $FORMULA"; else echo "${1#*:}"; fi; }
 echo "Running W1-real with the rules ..."
 for _ in $(seq "$RUNS"); do
-  for rule in "${RULES[@]}"; do
+  for rule in "${RULES[@]}" formula; do
     settle
     measure "L.${rule%%:*}.plain" "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.txt"
     settle
-    # shellcheck disable=SC2086  # the rule's flags are separate words
-    measure "L.${rule%%:*}" "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.txt" ${rule#*:}
+    # shellcheck disable=SC2046  # the rule's options are separate words
+    measure "L.${rule%%:*}" "$CLI" -l "$(rule_library "$rule")" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.txt" $(rule_args "$rule")
   done
 done
 settle
@@ -205,7 +211,7 @@ w1row() {
   awk -v t="$(median C2 2)" -v r="$(median C2.load 2)" -v m="$(maxof C2 3)" -v c="$(median C2 4)" -v rc="$(median C2.load 4)" -v s="$lib2m" 'BEGIN {
     printf "| C2: --check of the W2 library (%.1f MB GBK) | %.3f | %.1f MB | %.0f MB/s | W2: the same library loaded, 1 title | %.3f | %.2f | %.3f, %.3f |\n",
       s / 1e6, t, m / 1024, s / 1e6 / t, r, t / r, c, rc }'
-  for rule in "${RULES[@]}"; do
+  for rule in "${RULES[@]}" "formula:--formula $FORMULA (five groups of its words)"; do
     name=${rule%%:*}
     awk -v text="W1-real with ${rule#*:}" -v t="$(median "L.$name" 2)" -v r="$(median "L.$name.plain" 2)" -v q="$(paired "L.$name" "L.$name.plain")" \
       -v m="$(maxof "L.$name" 3)" -v c="$(median "L.$name" 4)" -v rc="$(median "L.$name.plain" 4)" 'BEGIN {
@@ -249,6 +255,7 @@ target "W2 <= 5x wc -l" "$(awk -v t="$(median W2 2)" -v r="$(median W2.wc 2)" 'B
 target "W2-UTF8 <= 20x wc -l" "$(awk -v t="$(median W2u 2)" -v r="$(median W2u.wc 2)" 'BEGIN { printf "%.2f", t / r }')" 20
 target "W1-real with all four rules <= 5.5x the default run" "$(paired L.all L.all.plain)" 5.5
 target "W1-real with --report <= 13x the default run" "$(paired L.report L.report.plain)" 13
+target "W1-real's words under a formula <= 3x the default run" "$(paired L.formula L.formula.plain)" 3
 target "C2: --check of 2,000,000 entries <= 12x their load" \
   "$(awk -v t="$(median C2 2)" -v r="$(median C2.load 2)" 'BEGIN { printf "%.2f", t / r }')" 12
 target "--unique at 10^7 titles keeps <= 16 bytes a title" \
