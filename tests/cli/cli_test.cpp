@@ -105,6 +105,12 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
   const std::string l = lib_, o = out_, utf8Lib = "连衣裙\n红色\n蓝色\n白色\n", small = "core\naaa\nbbb\n";
   // 41%4=1 fits at 11 bytes with both spaces; 18467%4=3 would pass 12.
   const std::string dress = test::TitleFile({Gbk("连衣裙 红色 ")});
+  const std::string grouped = Gbk("[品牌]\n阿\n");
+  const auto formula = [&](const std::string& text) {
+    auto a = Args("1", "-", "core", "20");
+    a.insert(a.end(), {"--formula", text});
+    return a;
+  };
   const Case cases[] = {
       {Args("2", "-"), 0, "", test::TitleFile({"core,aaa,", "core,bbb,"})},
       {{"--library", l, "--core", "core", "--length", "10", "--count", "1", "--seed", "0", "--output", "-"}, 0, "",
@@ -145,6 +151,16 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {[&] { auto a = Args("3", "-", "core", "10"); a.push_back("--unique"); return a; }(), 1, "不超过 2 ", "", small},
       {[&] { auto a = Args("2", "-"); a.insert(a.end(), {"--unique", "--report"}); return a; }(), 0,
        "与前面的标题相同的标题：0 条", test::TitleFile({"core,aaa,", "core,bbb,"})},
+      // A formula's group names come in the terminal's encoding, as the core word does.
+      {formula("品牌+@"), 0, "", test::TitleFile({Gbk("阿,core,")}), grouped},
+      {formula(Gbk("品牌+@")), 0, "", test::TitleFile({Gbk("阿,core,")}), grouped, true},
+      {formula("品牌++@"), 7, "第 2 段", "", grouped},
+      {formula("品牌:0"), 8, "数量", "", grouped},
+      {formula("@+品牌+@"), 9, "中心词", "", grouped},
+      {formula("品牌"), 10, "没有分组", "", small},
+      {formula("颜色"), 11, "“颜色”", "", grouped},
+      {formula("品牌😀"), 7, "GBK", "", grouped},
+      {{"-l", l, "--check", "--formula", "颜色"}, 1, "", "  第 1 段“颜色”：词库中没有这个分组\n", grouped, false, true},
   };
   WriteFile(lib_ + ".empty", "# nothing but a note\n");
   for (const Case& c : cases) {
