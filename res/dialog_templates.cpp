@@ -55,6 +55,7 @@ const char* StringResource(int id) {
     case IDS_CHECKLIBRARY: return "检查词库(&K)...";
     // G (规则, guize): Windows' own 还原(&R) already takes R in the system menu.
     case IDS_RULES: return "生成规则(&G)...";
+    case IDS_FORMULA: return "标题公式(&F)...";
     default: return nullptr;
   }
 }

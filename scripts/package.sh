@@ -53,6 +53,8 @@ make_zip() {
   else
     iconv -f GBK -t GBK examples/words.txt > "$stage/words.txt"
   fi
+  # The grouped library, for a title formula, in GBK with CR LF as well.
+  iconv -f GBK -t GBK examples/grouped-words.txt > "$stage/grouped-words.txt"
   # UTF-8 with a byte-order mark and CR LF: Notepad opens it correctly on any
   # Windows, Chinese or not. The banned-word list has its mark already.
   { printf '\xEF\xBB\xBF'; sed 's/$/\r/' packaging/guide-zh_CN.txt; } > "$stage/README.txt"

@@ -2,8 +2,9 @@
 # Remakes docs/screenshots/*.png: builds the dialog program (into build-gui/,
 # or the folder given as the first argument), runs it under Xvfb on a Chinese
 # desktop (zh_CN.UTF-8) and takes pictures with ImageMagick's import: the main
-# dialog, the About box, the context menu, the save chooser and the progress
-# window of a long run (cancelled; it leaves no file).
+# dialog, the About box, the context menu, the save chooser, the progress
+# window of a long run (cancelled; it leaves no file) and the title formula
+# window with a formula built from the example's grouped library.
 # Needs xvfb, xdotool, imagemagick and the zh_CN.UTF-8 locale (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -107,6 +108,35 @@ progress=$(xdotool search --onlyvisible --name '^Wordloom$' | grep -vx "$((main)
 xdotool windowfocus --sync "$progress" key Escape
 sleep 1
 [ -z "$(ls -A "$runs")" ] || { echo "screenshot.sh: the cancelled run left files: $(ls -A "$runs")" >&2; exit 1; }
+
+# The formula window, from the grouped example: a formula built with clicks.
+click_dlu 218 115  # 打开词库
+find_window 打开 >/dev/null
+xdotool key ctrl+l
+xdotool type --delay 20 "$PWD/examples/grouped-words.txt"
+xdotool key Return
+sleep 1
+xdotool mousemove --sync "$((MX + 20))" "$((MY + 20))" click 3
+sleep 0.8
+xdotool key f  # 标题公式(&F)
+formula=$(find_window 标题公式)
+eval "$(xdotool getwindowgeometry --shell "$formula")"
+FX=$X FY=$Y FW=$WIDTH FH=$HEIGHT
+at() { xdotool mousemove --sync "$((FX + $1))" "$((FY + $2))" click 1; sleep 0.3; }
+row() { at 60 $((40 + 19 * $1)); }  # a row of the group list, from 0
+add() { at 70 330; }                # 添加到公式
+spin() { at 110 "$1"; xdotool key ctrl+a; xdotool type "$2"; }
+row 0; add; at 400 55; at 285 330   # 品牌, moved above the core word
+for r in 1 2 3 4; do row "$r"; add; done  # 款式 袖长 领型 图案
+row 7; spin 265 2; add; spin 265 1  # 卖点, 1 to 2
+xdotool mousemove --sync "$((FX + 60))" "$((FY + 100))" click 5 click 5 click 5
+sleep 0.3
+row 8; at 18 297; spin 227 0; add   # 流量词, as many as fit
+sleep 0.5
+import -window root -crop "${FW}x${FH}+${FX}+${FY}" +repage "$out_dir/formula-window.png"
+echo "wrote $out_dir/formula-window.png"
+xdotool key Escape
+sleep 0.3
 
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key Escape

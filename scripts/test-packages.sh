@@ -120,20 +120,22 @@ check "deb: the wordloom-cli man page names every option of --help" man_page
 
 # --- the Windows zip ------------------------------------------------------
 top=Wordloom-$version
-printf '%s\n' "$top/" "$top/README.txt" "$top/Wordloom.exe" "$top/words.txt" "$top/wordloom-cli.exe" \
-  "$top/banned-words.txt" | sort > "$work/zip-files.expected"
+printf '%s\n' "$top/" "$top/README.txt" "$top/Wordloom.exe" "$top/words.txt" "$top/grouped-words.txt" \
+  "$top/wordloom-cli.exe" "$top/banned-words.txt" | sort > "$work/zip-files.expected"
 unzip -Z1 "$zip" | sort > "$work/zip-files"
-check "zip: holds exactly the two programs, the example library, the banned-word list and the guide" \
+check "zip: holds exactly the two programs, the example libraries, the banned-word list and the guide" \
   same "$work/zip-files.expected" "$work/zip-files"
 
 unzip -q "$zip" -d "$work/zip"
 win=$work/zip/$top
 library_gbk() {
-  iconv -f GBK -t UTF-8 "$win/words.txt" > "$work/words.utf8" &&
-    iconv -f GBK -t UTF-8 examples/words.txt | cmp - "$work/words.utf8" &&
-    [ "$(grep -c $'\r$' "$win/words.txt")" = "$(wc -l < "$win/words.txt")" ]
+  for name in words.txt grouped-words.txt; do
+    iconv -f GBK -t UTF-8 "$win/$name" > "$work/$name.utf8" &&
+      iconv -f GBK -t UTF-8 "examples/$name" | cmp - "$work/$name.utf8" &&
+      [ "$(grep -c $'\r$' "$win/$name")" = "$(wc -l < "$win/$name")" ] || return 1
+  done
 }
-check "zip: the example library is the repository's, in GBK with CR LF" library_gbk
+check "zip: the example libraries are the repository's, in GBK with CR LF" library_gbk
 
 # The list a user copies and edits is the one the programs carry, with CR LF for Notepad.
 banned_list() {

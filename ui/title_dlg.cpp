@@ -14,6 +14,7 @@
 
 #include "about_dlg.h"
 #include "check_dlg.h"
+#include "formula_dlg.h"
 #include "rules_dlg.h"
 #include "app_icons.h"
 #include "dialog_front_end.h"
@@ -33,7 +34,8 @@ constexpr unsigned kScClose = 0xF060;
 constexpr int kCloseEntry = wxID_CLOSE;
 
 // The entries beside About, in menu order: their texts and commands.
-constexpr std::pair<int, unsigned> kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_RULES, IDM_RULES}};
+constexpr std::pair<int, unsigned> kListingEntries[] = {
+    {IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_RULES, IDM_RULES}, {IDS_FORMULA, IDM_FORMULA}};
 
 bool IsOurCommand(unsigned id) {
   const unsigned command = id & 0xFFF0;
@@ -110,6 +112,7 @@ std::optional<wordloom::RunInputs> CTitleDlg::Inputs() {
   }
   inputs.coreWord = *core;
   inputs.separatorIndex = m_cbSeparator ? m_cbSeparator->GetSelection() : wxNOT_FOUND;
+  if (!m_formula.empty()) inputs.formula = wordloom::FormulaText(m_formula);
   return inputs;
 }
 
@@ -148,10 +151,32 @@ void CTitleDlg::OnRules() {
 
 void CTitleDlg::SetRules(const wordloom::TitleRules& rules) {
   m_rules = rules;
-  // The caption tells quietly why titles look different; the layout stays.
-  const std::string on = wordloom::msg::RulesText(rules);
-  SetTitle(on.empty() ? wxString::FromUTF8(wordloom::res::kAppName)
-                      : wxString::FromUTF8(std::string(wordloom::res::kAppName) + " - 规则：" + on));
+  ShowCaption();
+}
+
+void CTitleDlg::OnFormula() {
+  wordloom::ui::DialogFrontEnd frontEnd(this);
+  std::vector<wordloom::GroupSummary> groups;
+  {
+    wxBusyCursor busy;
+    if (m_session.ReadGroups(frontEnd, groups) != wordloom::Outcome::kChecked) return;
+  }
+  CFormulaDlg dlg(this, groups, m_formula);
+  if (dlg.ShowModal() == wxID_OK) SetFormula(dlg.formula());
+}
+
+void CTitleDlg::SetFormula(std::vector<wordloom::FormulaSlot> slots) {
+  m_formula = std::move(slots);
+  ShowCaption();
+}
+
+void CTitleDlg::ShowCaption() {
+  // Why titles look different, told quietly; the layout stays.
+  std::string caption = wordloom::res::kAppName;
+  const std::string on = wordloom::msg::RulesText(m_rules);
+  if (!on.empty()) caption += " - 规则：" + on;
+  if (!m_formula.empty()) caption += " - 公式：" + wordloom::msg::FormulaWords(m_formula);
+  SetTitle(wxString::FromUTF8(caption));
 }
 
 void CTitleDlg::OnCancel(wxCommandEvent&) {
@@ -180,6 +205,10 @@ void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
   }
   if ((nID & 0xFFF0) == IDM_RULES) {
     OnRules();
+    return;
+  }
+  if ((nID & 0xFFF0) == IDM_FORMULA) {
+    OnFormula();
     return;
   }
 #ifdef __WXMSW__

@@ -4,6 +4,7 @@
 #include <wx/iconbndl.h>
 
 #include <optional>
+#include <vector>
 
 #include "wordloom/session.h"
 
@@ -33,6 +34,11 @@ class CTitleDlg : public wxDialog {
   void OnRules();
   const wordloom::TitleRules& rules() const { return m_rules; }
   void SetRules(const wordloom::TitleRules& rules);
+  // The formula window, from the chosen library's groups; its formula holds
+  // until the program ends. Empty slots: no formula.
+  void OnFormula();
+  const std::vector<wordloom::FormulaSlot>& formula() const { return m_formula; }
+  void SetFormula(std::vector<wordloom::FormulaSlot> slots);
   // What lasts between generate commands: the chosen library, the random sequence.
   wordloom::Session& session() { return m_session; }
 
@@ -42,6 +48,8 @@ class CTitleDlg : public wxDialog {
   void OnContextMenu(wxContextMenuEvent& event);
   void OnMenuCommand(wxCommandEvent& event);
   void ShowSystemMenu(const wxPoint& screenPos);
+  // The caption names quietly what makes titles look different.
+  void ShowCaption();
   wxString FieldText(int id) const;
   // The fields as a run reads them; nothing (after the message) when the
   // core word has no GBK form.
@@ -57,4 +65,5 @@ class CTitleDlg : public wxDialog {
   wxIconBundle m_hIcon;
   wordloom::Session m_session;
   wordloom::TitleRules m_rules;
+  std::vector<wordloom::FormulaSlot> m_formula;
 };

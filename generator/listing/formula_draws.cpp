@@ -146,7 +146,7 @@ void FormulaDraws::Begin() {
   used_.Begin();
   drawn_.clear();
   slot_ = recipe_.coreLeads ? 1 : 0;
-  taken_ = target_ = 0;
+  taken_ = target_ = pieces_ = 0;
   first_ = !recipe_.coreLeads;
   missed_ = false;
   if (bannedJoins_) bannedJoins_->Begin(recipe_.coreLeads);
@@ -186,7 +186,7 @@ bool FormulaDraws::Draw(const Slot& slot, int64_t length, std::string_view& entr
                                                            : Need(slot_, taken_ + 1, kBlocked, &reserved_);
   const FitDraws::Fitting fitting = pool.FitFor(length + need);  // none for kNoRoom
   if (fitting.count == 0) return false;
-  const size_t c = DrawScreened(fitting.draw, fitting.count, random_, [&](size_t c) {
+  auto mayGoIn = [&](size_t c) {
     const FitDraws::Fit& fit = pool[c];
     // Groups apart, a slot's first entry cannot be in the title yet.
     if ((!apart_ || taken_ > 0) && used_.Holds(fit.id)) return false;
@@ -195,7 +195,11 @@ bool FormulaDraws::Draw(const Slot& slot, int64_t length, std::string_view& entr
     if (std::find(reserved_.begin(), reserved_.end(), fit.id) == reserved_.end()) return true;
     const int64_t without = Need(slot_, taken_ + 1, fit.id, nullptr);
     return without < kNoRoom && Fits(fit.size + without, length, recipe_.maxLength);
-  });
+  };
+  // When the title could hold every one that fits, redraws would only meet
+  // them: those left are counted at once.
+  const size_t c = static_cast<size_t>(pieces_) >= fitting.count ? DrawAmongThoseLeft(fitting.count, random_, mayGoIn)
+                                                                 : DrawScreened(fitting.draw, fitting.count, random_, mayGoIn);
   if (c == kNoCandidate) return false;
   Give(pool[c].position, pool[c].id, pool.Text(pool[c]), entry);
   return true;

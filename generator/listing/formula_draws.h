@@ -81,7 +81,7 @@ class FormulaDraws {
   void Give(size_t position, uint32_t id, std::string_view text, std::string_view& entry) {
     entry = text;
     first_ = false;
-    if (id != UINT32_MAX) used_.Took(id);
+    if (id != UINT32_MAX) used_.Took(id), ++pieces_;
     if (bannedJoins_) bannedJoins_->Add(text);
     if (record_ && position != SIZE_MAX) drawn_.push_back(position);
   }
@@ -102,6 +102,7 @@ class FormulaDraws {
   std::optional<BannedJoins> bannedJoins_;
   size_t slot_ = 0;
   int32_t taken_ = 0, target_ = 0;
+  int32_t pieces_ = 0;  // entries in the title
   bool first_ = true;  // nothing in the title yet
   bool missed_ = false;
   std::vector<size_t> drawn_;

@@ -93,8 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
         // back, as B would then need wwwww; 6334%2 q; 26500%1 z.
         Worked{"ShortestOfALaterSlotIsLeftToIt", "A+B", "10", {"core,q,z,"}, 4, "[A]\nq\nz\n[B]\nz\nwwwww\n"},
         // Title 0: 41%2 AAAA, B, A. Title 1: 26500%2 takes A, so the last slot will need
-        // AAAA and b may only take B; the last slot draws A four times before 5705%2.
-        Worked{"SlotsOfOneGroupCountWhatTheTitleHolds", "a+b+a", "14", {"core,AAAA,B,A,", "core,A,B,AAAA,"}, 11,
+        // AAAA and b may only take B; the last slot, with as many in the title as fit,
+        // draws at once among those left: AAAA (15724%1).
+        Worked{"SlotsOfOneGroupCountWhatTheTitleHolds", "a+b+a", "14", {"core,AAAA,B,A,", "core,A,B,AAAA,"}, 6,
                "[a]\nA\nAAAA\n[b]\nB\nBBB\n"}),
     [](const testing::TestParamInfo<Worked>& info) { return std::string(info.param.name); });
 

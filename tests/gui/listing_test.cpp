@@ -5,6 +5,7 @@
 #include <wx/textctrl.h>
 
 #include "check_dlg.h"
+#include "formula_dlg.h"
 #include "gui_test_support.h"
 #include "resource.h"
 #include "rules_dlg.h"
@@ -72,7 +73,35 @@ struct SetRules : wxExpectModalBase<CRulesDlg, SetRules> {
   std::filesystem::path list;
 };
 
-const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&G)...";
+// The formula window: builds a formula with its buttons, checking the groups it offers.
+// With `build` false it only looks at the formula it holds, and cancels.
+struct BuildFormula : wxExpectModalBase<CFormulaDlg, BuildFormula> {
+  BuildFormula(std::vector<std::string> groups, bool build) : groups(std::move(groups)), build(build) {}
+  int OnInvoked(CFormulaDlg* dlg) const override {
+    std::vector<std::string> offered;
+    for (const wxString& item : dlg->groupList()->GetStrings()) offered.push_back(item.utf8_string());
+    EXPECT_EQ(offered, groups);
+    if (!build) {
+      EXPECT_EQ(dlg->formula().size(), 3u);
+      dlg->RemoveSlot();
+      return wxID_CANCEL;
+    }
+    dlg->groupList()->SetSelection(1);  // b, 1 to 2 of them, first
+    dlg->mostCount()->SetValue(2);
+    dlg->AddGroup();
+    dlg->MoveSlot(-1);
+    dlg->groupList()->SetSelection(0);  // then a, as many as fit
+    dlg->asManyAsFit()->SetValue(true);
+    dlg->leastCount()->SetValue(0);
+    dlg->AddGroup();
+    EXPECT_EQ(dlg->formulaText()->GetLabel().utf8_string(), "命令行写法：--formula \"b:1-2+@+a:*\"");
+    return wxID_OK;
+  }
+  std::vector<std::string> groups;
+  bool build;
+};
+
+const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&G)...", kFormula[] = "标题公式(&F)...";
 
 }  // namespace
 
@@ -80,7 +109,8 @@ TEST(ListingMenuTest, CheckEntryShowsTheLibraryAndTheLastRunsReports) {
   MenuDlg dlg;
   dlg.Show();
   wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectMessage(msg::kNoLibraryChosen));
-  EXPECT_EQ(dlg.entries, (std::vector<std::string>{"关闭(&C)\tAlt+F4", "", kCheck, kRules, "关于 Wordloom(&A)..."}));
+  EXPECT_EQ(dlg.entries,
+            (std::vector<std::string>{"关闭(&C)\tAlt+F4", "", kCheck, kRules, kFormula, "关于 Wordloom(&A)..."}));
 
   test::TempDir tmp;
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", test::Gbk("core\naaa\naaa\n最佳\n")));
@@ -113,4 +143,28 @@ TEST(ListingMenuTest, RulesEntrySetsTheRulesForTheRunsThatFollow) {
   EXPECT_EQ(test::ReadFile(tmp / "out.txt"), test::TitleFile({"core,aaa,ccc,bbb,", "core,aaa,bbb,ccc,"}));
   wxTEST_DIALOG(dlg.ChooseFromMenu(kRules), SetRules({false, false, false, false}, {true, false, false, false}));
   EXPECT_EQ(dlg.GetTitle(), "Wordloom");
+}
+
+TEST(ListingMenuTest, FormulaEntryBuildsTheFormulaTheRunsFollow) {
+  MenuDlg dlg;
+  dlg.Show();
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), ExpectMessage(msg::kNoLibraryChosen));
+  test::TempDir tmp;
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "plain.txt", "core\naaa\n"));
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), ExpectMessage(msg::FormulaNoGroups((tmp / "plain.txt").string())));
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "[a]\naaa\na\n\n[b]\nB\n"));
+  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("20");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
+  dlg.separatorList()->SetSelection(0);
+  const std::vector<std::string> groups = {"a（2 个词条）", "b（1 个词条）"};
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), BuildFormula(groups, true));
+  EXPECT_EQ(dlg.GetTitle().utf8_string(), "Wordloom - 公式：b×1-2 + 中心词 + a×尽量多");
+  // b's range takes 1 + 41%2, but b has only B; a takes both its entries, 6334%2 a first.
+  wxTEST_DIALOG(Click(dlg.FindWindow(IDOK)), ExpectFile(tmp / "out.txt"));
+  EXPECT_EQ(test::ReadFile(tmp / "out.txt"), test::TitleFile({"B,core,a,aaa,", "B,core,a,aaa,"}));
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectReport({"标题公式：b×1-2 + 中心词 + a×尽量多", "分组：2 组"}));
+  // The window shows the formula it holds; cancelled, it keeps it.
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), BuildFormula(groups, false));
+  EXPECT_EQ(dlg.formula().size(), 3u);
 }
