@@ -125,13 +125,13 @@ FX=$X FY=$Y FW=$WIDTH FH=$HEIGHT
 at() { xdotool mousemove --sync "$((FX + $1))" "$((FY + $2))" click 1; sleep 0.3; }
 row() { at 60 $((40 + 19 * $1)); }  # a row of the group list, from 0
 add() { at 70 330; }                # 添加到公式
-spin() { at 110 "$1"; xdotool key ctrl+a; xdotool type "$2"; }
+choose() { at 110 "$1"; at 110 $(($1 + 25 * $2)); }  # a count's list: from where it stands, that many items on
 row 0; add; at 400 55; at 285 330   # 品牌, moved above the core word
 for r in 1 2 3 4; do row "$r"; add; done  # 款式 袖长 领型 图案
-row 7; spin 265 2; add; spin 265 1  # 卖点, 1 to 2
+row 7; choose 265 1; add; choose 265 -1  # 卖点, 1 to 2
 xdotool mousemove --sync "$((FX + 60))" "$((FY + 100))" click 5 click 5 click 5
 sleep 0.3
-row 8; at 18 297; spin 227 0; add   # 流量词, as many as fit
+row 8; at 18 297; choose 227 -1; add  # 流量词, as many as fit
 sleep 0.5
 import -window root -crop "${FW}x${FH}+${FX}+${FY}" +repage "$out_dir/formula-window.png"
 echo "wrote $out_dir/formula-window.png"

@@ -11,7 +11,8 @@
 #    byte, and with code page 936 the messages too;
 #  - Wordloom.exe on Xvfb: its window, the system menu's About box, a whole
 #    generate command by keyboard (Enter in the count field) against the Linux
-#    CLI, and Alt+F4 ending it.
+#    CLI, a title formula built in its window and followed by the next run,
+#    and Alt+F4 ending it.
 # Exits non-zero on any failure; the line before the last says which build
 # was run and why, the last is "N passed, M failed".
 set -euo pipefail

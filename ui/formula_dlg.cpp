@@ -15,6 +15,7 @@ using wordloom::FormulaSlot;
 namespace {
 
 enum { kIdAdd = wxID_HIGHEST + 1, kIdUp, kIdDown, kIdRemove, kIdClear };
+constexpr int kMostCount = 20;
 
 wxString Utf8(const std::string& utf8) { return wxString::FromUTF8(utf8); }
 
@@ -40,8 +41,13 @@ CFormulaDlg::CFormulaDlg(wxWindow* parent, const std::vector<wordloom::GroupSumm
   if (!m_groupInfo.empty()) m_groups->SetSelection(0);
   left->Add(m_groups, 1, wxEXPAND);
   auto* counts = new wxFlexGridSizer(2, gap / 2, gap);
-  m_least = new wxSpinCtrl(this, wxID_ANY, "1", wxDefaultPosition, FromDIP(wxSize(130, -1)), wxSP_ARROW_KEYS, 0, 99, 1);
-  m_most = new wxSpinCtrl(this, wxID_ANY, "1", wxDefaultPosition, FromDIP(wxSize(130, -1)), wxSP_ARROW_KEYS, 1, 99, 1);
+  m_least = new wxChoice(this, wxID_ANY);
+  m_most = new wxChoice(this, wxID_ANY);
+  for (int n = 0; n <= kMostCount; ++n) {
+    m_least->Append(wxString::Format("%d", n));
+    if (n > 0) m_most->Append(wxString::Format("%d", n));
+  }
+  SetCounts(1, 1);
   counts->Add(new wxStaticText(this, wxID_ANY, Utf8("最少取(&L)：")), 0, wxALIGN_CENTER_VERTICAL);
   counts->Add(m_least);
   counts->Add(new wxStaticText(this, wxID_ANY, Utf8("最多取(&M)：")), 0, wxALIGN_CENTER_VERTICAL);
@@ -83,9 +89,8 @@ CFormulaDlg::CFormulaDlg(wxWindow* parent, const std::vector<wordloom::GroupSumm
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Clear(); }, kIdClear);
   m_groups->Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { AddGroup(); });
   m_fill->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { ShowCounts(); });
-  m_least->Bind(wxEVT_SPINCTRL, [this](wxCommandEvent&) {
-    if (!m_fill->GetValue() && m_most->GetValue() < m_least->GetValue()) m_most->SetValue(std::max(m_least->GetValue(), 1));
-  });
+  // A range is never upside down: the most follows the least up.
+  m_least->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { SetCounts(Least(), std::max(Least(), Most())); });
   m_slots->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { ShowSlots(m_slots->GetSelection()); });
   ShowSlots(0);
   ShowCounts();
@@ -94,6 +99,14 @@ CFormulaDlg::CFormulaDlg(wxWindow* parent, const std::vector<wordloom::GroupSumm
 }
 
 void CFormulaDlg::ShowCounts() { m_most->Enable(!m_fill->GetValue()); }
+
+void CFormulaDlg::SetCounts(int least, int most) {
+  m_least->SetSelection(std::clamp(least, 0, kMostCount));
+  m_most->SetSelection(std::clamp(most, 1, kMostCount) - 1);
+}
+
+int CFormulaDlg::Least() const { return m_least->GetSelection(); }
+int CFormulaDlg::Most() const { return m_most->GetSelection() + 1; }
 
 void CFormulaDlg::ShowSlots(int select) {
   if (m_slots->GetCount() != m_formula.size()) {
@@ -121,8 +134,8 @@ void CFormulaDlg::AddGroup() {
   if (chosen == wxNOT_FOUND) return;
   FormulaSlot slot;
   slot.group = m_groupInfo[static_cast<size_t>(chosen)].name;
-  slot.least = m_least->GetValue();
-  slot.most = m_fill->GetValue() ? FormulaSlot::kAsManyAsFit : std::max({m_most->GetValue(), slot.least, 1});
+  slot.least = Least();
+  slot.most = m_fill->GetValue() ? FormulaSlot::kAsManyAsFit : std::max({Most(), slot.least, 1});
   m_formula.push_back(slot);
   ShowSlots(static_cast<int>(m_formula.size()) - 1);
 }

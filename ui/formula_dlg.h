@@ -4,7 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/listbox.h>
-#include <wx/spinctrl.h>
+#include <wx/choice.h>
 #include <wx/stattext.h>
 
 #include "wordloom/formula.h"
@@ -25,8 +25,9 @@ class CFormulaDlg : public wxDialog {
 
   wxListBox* groupList() const { return m_groups; }
   wxListBox* slotList() const { return m_slots; }
-  wxSpinCtrl* leastCount() const { return m_least; }
-  wxSpinCtrl* mostCount() const { return m_most; }
+  // How many of a group the next slot takes, at least and at most (0 .. 20
+  // and 1 .. 20), as the two lists are set.
+  void SetCounts(int least, int most);
   wxCheckBox* asManyAsFit() const { return m_fill; }
   wxStaticText* formulaText() const { return m_text; }
 
@@ -40,13 +41,15 @@ class CFormulaDlg : public wxDialog {
  private:
   void ShowSlots(int select);
   void ShowCounts();
+  int Least() const;
+  int Most() const;
 
   std::vector<wordloom::GroupSummary> m_groupInfo;
   std::vector<wordloom::FormulaSlot> m_formula;
   wxListBox* m_groups = nullptr;
   wxListBox* m_slots = nullptr;
-  wxSpinCtrl* m_least = nullptr;
-  wxSpinCtrl* m_most = nullptr;
+  wxChoice* m_least = nullptr;
+  wxChoice* m_most = nullptr;
   wxCheckBox* m_fill = nullptr;
   wxStaticText* m_text = nullptr;
 };

@@ -87,12 +87,12 @@ struct BuildFormula : wxExpectModalBase<CFormulaDlg, BuildFormula> {
       return wxID_CANCEL;
     }
     dlg->groupList()->SetSelection(1);  // b, 1 to 2 of them, first
-    dlg->mostCount()->SetValue(2);
+    dlg->SetCounts(1, 2);
     dlg->AddGroup();
     dlg->MoveSlot(-1);
     dlg->groupList()->SetSelection(0);  // then a, as many as fit
     dlg->asManyAsFit()->SetValue(true);
-    dlg->leastCount()->SetValue(0);
+    dlg->SetCounts(0, 2);
     dlg->AddGroup();
     EXPECT_EQ(dlg->formulaText()->GetLabel().utf8_string(), "命令行写法：--formula \"b:1-2+@+a:*\"");
     return wxID_OK;

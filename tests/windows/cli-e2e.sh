@@ -52,4 +52,8 @@ check "UTF-16 library" "printf '连衣裙\r\n红色\r\n蓝色\r\n' | iconv -t UT
 # Over a megabyte: the file goes out in more than one write.
 check "sample library, 20000 titles, seed 7" "cp '$examples/words.txt' ." -l words.txt -c 连衣裙 -n 60 -N 20000 -s space --seed 7 -o titles.txt
 check "Chinese folder and file names" "mkdir '中文 词库' 输出 && mv lib.txt '中文 词库/女装.txt'" -l "中文 词库/女装.txt" -c core -n 10 -N 5 -o 输出/标题.txt
+check "a formula over the grouped sample, with the rules and a report" "cp '$examples/grouped-words.txt' ." -l grouped-words.txt \
+  -c 连衣裙 -n 60 -N 5000 -s comma --seed 3 --formula '品牌+@+款式+卖点:1-2+流量词:*' --unique --avoid-banned --report -o titles.txt
+check "a formula naming a group the library lacks" "cp '$examples/grouped-words.txt' ." -l grouped-words.txt -c 连衣裙 -n 60 -N 5 \
+  --formula '品牌+颜色' -o titles.txt
 echo "cli-e2e [$locale]: $passed passed, $failed failed" && [ "$failed" = 0 ]

@@ -4,7 +4,9 @@
 # manifest asks for; the system menu's About box, which Esc closes, and its
 # 检查词库 entry, without a library and with one; a whole generate command
 # driven by the keyboard alone (Enter in the count field included), its title
-# file byte for byte the Linux CLI's; Alt+F4 ends the program.
+# file byte for byte the Linux CLI's; the 标题公式 entry, whose window builds
+# a formula from a grouped library with the keyboard, which the next run
+# follows; Alt+F4 ends the program.
 # Usage: gui-smoke.sh WORDLOOM_EXE LINUX_CLI
 # Expects the Wine environment of wine-env.sh. Prints PASS/FAIL lines.
 set -uo pipefail
@@ -22,7 +24,7 @@ other() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$m
 gone() { ! other "$1" > /dev/null; }
 # Xvfb has no window manager: a click on the caption makes Wine give the window the keyboard.
 focus() { eval "$(xdotool getwindowgeometry --shell "$1")" && xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + 8)) click 1 sleep 0.5; }
-alive() { kill -0 "$app_pid" 2>/dev/null && xdotool search --onlyvisible --name '^Wordloom$' | grep -qx "$main"; }
+alive() { kill -0 "$app_pid" 2>/dev/null && xdotool search --onlyvisible --name '^Wordloom' | grep -qx "$main"; }
 
 # chooser TITLE PATH: in the file chooser titled TITLE, the Windows form of
 # PATH replaces the proposed name (a save chooser adds .txt itself).
@@ -106,6 +108,37 @@ if wait_for 30 other 检查词库; then
   wait_for 20 gone 检查词库 && sleep 1.5 && alive && pass "检查词库 shows the chosen library's report, and Esc closes it" ||
     fail "Esc did not close the 检查词库 window, or closed the dialog too"
 else fail "no 检查词库 window for the chosen library"; fi
+
+# 标题公式 (F): the plain library has no groups, which it says; with the
+# grouped one its window opens on the groups, Alt+D adds the first, 品牌,
+# after the core word, and Return in the formula's list is 确定.
+focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key f
+if wait_for 20 other Wordloom; then
+  focus "$(other Wordloom | head -n1)" && xdotool key Return
+  wait_for 20 gone Wordloom && sleep 1.5 && alive && pass "the system menu's 标题公式 says a library without groups has none" ||
+    fail "the 标题公式 message did not close, or closed the dialog too"
+else fail "no message from 标题公式 for a library without groups"; fi
+grouped="$work/run/中文 词库/分组词库.txt"
+cp "$(dirname "$0")/../../examples/grouped-words.txt" "$grouped"
+# The focus is back in the count field; 打开词库 comes next.
+focus "$main" && xdotool key Tab sleep 0.3 key Return
+chooser 打开 "$grouped"
+focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key f
+if wait_for 30 other 标题公式; then
+  focus "$(other 标题公式 | head -n1)" && xdotool key alt+d sleep 0.5 key alt+s sleep 0.5 key Return
+  if wait_for 20 gone 标题公式 && wait_for 10 bash -c "xdotool getwindowname $main | grep -q '公式：中心词 + 品牌'"; then
+    pass "标题公式 builds a formula with the keyboard, and the caption names it"
+  else fail "the 标题公式 window did not close with its formula, or the caption does not name it"; fi
+  # Back from 打开词库 past the count field and 退出 to 开始组合.
+  focus "$main" && xdotool key shift+Tab shift+Tab shift+Tab sleep 0.3 key Return
+  chooser 另存为 "$out-公式"
+  # The sequence runs on from the run before: each title is the core word and a brand.
+  formula_titles() {
+    [ "$(iconv -f GBK -t UTF-8 "$out-公式.txt" | tr -d '\r' | grep -cE '^标题[0-9]+:连衣裙,(素锦阁|韵纱坊|棠梨记),$')" = 30 ]
+  }
+  wait_for 60 formula_titles && pass "the run after it follows the formula: the core word, then one brand" ||
+    fail "the run under the formula wrote no title file of the core word and a brand at $out-公式.txt"
+else fail "no 标题公式 window for the grouped library"; fi
 
 if alive && focus "$main" && xdotool key --clearmodifiers alt+F4 && wait_for 30 bash -c "! kill -0 $app_pid"; then
   pass "Alt+F4 on the dialog ends the program" && app_pid=""
