@@ -24,3 +24,11 @@ build/cli/wordloom-cli --library examples/words.txt --core 连衣裙 --length 60
   --separator comma --output "$out"
 echo "wordloom-cli wrote 20 titles to $PWD/$out; the first five (shown as UTF-8):"
 head -n 6 "$out" | iconv -f GBK -t UTF-8 | tr -d '\r'
+formula='品牌+@+款式+袖长+领型+图案+卖点:1-2+流量词:*'
+grouped=build/demo-formula-titles.txt
+build/cli/wordloom-cli --library examples/grouped-words.txt --core 连衣裙 --length 60 --count 20 \
+  --separator comma --formula "$formula" --output "$grouped"
+echo
+echo "The same with word groups in the order of a formula, --formula '$formula'"
+echo "(examples/grouped-words.txt), written to $PWD/$grouped; the first five:"
+head -n 6 "$grouped" | iconv -f GBK -t UTF-8 | tr -d '\r'
