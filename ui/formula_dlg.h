@@ -24,7 +24,6 @@ class CFormulaDlg : public wxDialog {
   std::vector<wordloom::FormulaSlot> formula() const;
 
   wxListBox* groupList() const { return m_groups; }
-  wxListBox* slotList() const { return m_slots; }
   // How many of a group the next slot takes, at least and at most (0 .. 20
   // and 1 .. 20), as the two lists are set.
   void SetCounts(int least, int most);

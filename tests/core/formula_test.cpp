@@ -31,12 +31,10 @@ TEST(FormulaText, ReadsSlotsAndNamesThePartThatIsWrong) {
     EXPECT_EQ(FormulaText(parsed), Gbk(slots)) << text;
   }
   const std::tuple<std::string, FormulaFault::Kind, size_t> refused[] = {
-      {"品牌++@", FormulaFault::kSyntax, 2},      {"品牌+", FormulaFault::kSyntax, 2},
-      {"品牌:x", FormulaFault::kSyntax, 1},       {":2", FormulaFault::kSyntax, 1},
-      {"a:1-", FormulaFault::kSyntax, 1},         {"a:*-3", FormulaFault::kSyntax, 1},
-      {"a:100000", FormulaFault::kSyntax, 1},     {"a+b:0", FormulaFault::kCount, 2},
-      {"a:3-1", FormulaFault::kCount, 1},         {"a:0-0", FormulaFault::kCount, 1},
-      {"@+a+@", FormulaFault::kCoreTwice, 3},
+      {"品牌++@", FormulaFault::kSyntax, 2}, {"品牌+", FormulaFault::kSyntax, 2}, {"品牌:x", FormulaFault::kSyntax, 1},
+      {":2", FormulaFault::kSyntax, 1},      {"a:1-", FormulaFault::kSyntax, 1},  {"a:*-3", FormulaFault::kSyntax, 1},
+      {"a:100000", FormulaFault::kSyntax, 1}, {"a+b:0", FormulaFault::kCount, 2}, {"a:3-1", FormulaFault::kCount, 1},
+      {"a:0-0", FormulaFault::kCount, 1},    {"@+a+@", FormulaFault::kCoreTwice, 3},
   };
   for (const auto& [text, kind, part] : refused) {
     std::vector<FormulaSlot> parsed;
@@ -175,17 +173,14 @@ TEST(FormulaCheck, HoldsTheGroupsAgainstTheSlots) {
   ASSERT_TRUE(report.formula);
   const FormulaReport& f = *report.formula;
   ASSERT_EQ(f.groups.size(), 3u);
-  EXPECT_EQ(std::vector<size_t>({f.groups[2].line, f.groups[2].entries, f.groups[2].distinct, f.groups[2].shortest,
-                                 f.groups[2].longest}),
-            std::vector<size_t>({7, 4, 3, 1, 3}));
+  const GroupSummary& g = f.groups[2];
+  EXPECT_EQ(std::vector<size_t>({g.line, g.entries, g.distinct, g.shortest, g.longest}), std::vector<size_t>({7, 4, 3, 1, 3}));
   ASSERT_EQ(f.slots.size(), 3u);
-  EXPECT_EQ(f.slots[0].kind, SlotFinding::kEmpty);
-  EXPECT_EQ(f.slots[1].kind, SlotFinding::kTooFew);
+  EXPECT_EQ(std::vector<int>({f.slots[0].kind, f.slots[1].kind, f.slots[2].kind}),
+            std::vector<int>({SlotFinding::kEmpty, SlotFinding::kTooFew, SlotFinding::kMissing}));
   EXPECT_EQ(std::vector<size_t>({f.slots[1].slot, f.slots[1].asks, f.slots[1].holds}), std::vector<size_t>({4, 5, 3}));
-  EXPECT_EQ(f.slots[2].kind, SlotFinding::kMissing);
   ASSERT_EQ(f.shared.count, 1u);
-  EXPECT_EQ(f.shared.examples[0].line, 9u);
-  EXPECT_EQ(f.shared.examples[0].detail, "b");
+  EXPECT_EQ(std::make_pair(f.shared.examples[0].line, f.shared.examples[0].detail), std::make_pair(size_t{9}, std::string("b")));
   EXPECT_EQ(report.findings[LibraryReport::kDuplicate].count, 1u) << "s twice in one group";
   EXPECT_EQ(f.ungrouped.count, 1u);
   EXPECT_FALSE(f.lengthKnown) << "x is missing";
