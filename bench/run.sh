@@ -21,7 +21,7 @@ SEED=20261206
 JOBS=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
 scripts/deps.sh bench
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DWORDLOOM_BUILD_GUI=OFF >/dev/null
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DWORDLOOM_BUILD_GUI=OFF -DWORDLOOM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j"$JOBS" --target wordloom-cli >/dev/null
 mkdir -p "$WORK" "$RESULTS"
 c++ -O2 -std=c++17 -o "$BUILD/bench-make-library" bench/make_library.cpp

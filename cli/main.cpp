@@ -46,7 +46,7 @@ class CliFrontEnd : public wordloom::FrontEnd {
  public:
   CliFrontEnd(const wordloom::TerminalText& terminal, std::string output) : terminal_(terminal), output_(std::move(output)) {}
   void ShowMessage(const std::string& utf8) override { std::cerr << terminal_.FromUtf8(utf8) << '\n'; }
-  std::optional<std::filesystem::path> ChooseSavePath() override { return PathFromArgument(output_); }
+  std::optional<std::filesystem::path> ChooseSavePath(wordloom::OutputFormat&) override { return PathFromArgument(output_); }
 
  private:
   const wordloom::TerminalText& terminal_;
@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
   app.footer(std::string(kRulesHelp) + kExitHelp);
   app.set_version_flag("--version", "wordloom-cli " WORDLOOM_VERSION);
   std::string library, core, length, count, output, separator = "none", encoding = "auto", bannedList, formula;
+  std::string format = "txt", csvEncoding = "gbk";
   uint32_t seed = 1;
   bool check = false, report = false;
   wordloom::TitleRules rules;
@@ -183,6 +184,13 @@ int main(int argc, char** argv) {
   app.add_option("--banned-list", bannedList,
                  "banned words, one a line (# starts a note), instead of the built-in list; "
                  "read like a library");
+  CLI::Option* formatOption =
+      app.add_option("--format", format,
+                     "the file to write: txt (default, the title file), list (a title a line), csv "
+                     "(序号,标题,字节数; GBK unless --csv-encoding utf-8) or xlsx (an Excel workbook)")
+          ->check(CLI::IsMember({"txt", "list", "csv", "xlsx"}));
+  CLI::Option* csvOption = app.add_option("--csv-encoding", csvEncoding, "the csv's encoding: gbk (default) or utf-8 (with a BOM)")
+                               ->check(CLI::IsMember({"gbk", "utf-8"}));
   app.add_option("--formula", formula,
                  "titles in the order of a formula's slots, from a grouped library (see below), "
                  "e.g. 品牌+@+属性:2+卖点:1-2+流量词:*");
@@ -190,7 +198,7 @@ int main(int argc, char** argv) {
   app.add_flag("--unique", rules.unique, "rule: no two titles of a run alike (see below)");
   app.add_flag("--fill", rules.fill, "rule: fill each title up to the limit (see below)");
   app.add_flag("--avoid-banned", rules.avoidBanned, "rule: no banned word in a title (see below)");
-  checkOption->excludes(countOption)->excludes(outputOption)->excludes(reportOption);
+  checkOption->excludes(countOption)->excludes(outputOption)->excludes(reportOption)->excludes(formatOption)->excludes(csvOption);
   try {
     app.parse(static_cast<int>(args.size()), argvUtf8.data());
     // A run needs all four; a check only the library.
@@ -232,6 +240,11 @@ int main(int argc, char** argv) {
   inputs.rules = rules;
   inputs.report = report;
   inputs.formula = *formulaGbk;
+  inputs.format.kind = format == "list"   ? wordloom::OutputFormat::kList
+                       : format == "csv"  ? wordloom::OutputFormat::kCsv
+                       : format == "xlsx" ? wordloom::OutputFormat::kXlsx
+                                          : wordloom::OutputFormat::kTxt;
+  inputs.format.csvUtf8 = csvEncoding == "utf-8";
   CliFrontEnd frontEnd(terminal, output);
   if (check) {
     wordloom::LibraryReport libraryReport;

@@ -56,6 +56,7 @@ const char* StringResource(int id) {
     // G (规则, guize): Windows' own 还原(&R) already takes R in the system menu.
     case IDS_RULES: return "生成规则(&G)...";
     case IDS_FORMULA: return "标题公式(&F)...";
+    case IDS_PREVIEW: return "预览(&P)...";
     default: return nullptr;
   }
 }

@@ -7,6 +7,7 @@
 #define IDS_CHECKLIBRARY 103
 #define IDS_RULES 104
 #define IDS_FORMULA 105
+#define IDS_PREVIEW 106
 #define IDR_MAINFRAME 128
 
 #ifndef IDOK
@@ -31,3 +32,4 @@
 #define IDM_CHECKLIBRARY 0x0030
 #define IDM_RULES 0x0040
 #define IDM_FORMULA 0x0050
+#define IDM_PREVIEW 0x0060

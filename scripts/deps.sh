@@ -6,7 +6,7 @@ SUDO=""
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libcli11-dev libgtest-dev
+  libcli11-dev libgtest-dev libxlsxwriter-dev
   libwxgtk3.2-dev wx3.2-i18n locales fonts-arphic-uming
   xvfb xauth x11-utils xdotool imagemagick
   python3-jieba
@@ -15,6 +15,8 @@ PACKAGES=(
 for group in "$@"; do
   case "$group" in
     fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
+    # Readers of the csv and the workbook that are not the program's, for the tests.
+    readers) PACKAGES+=(python3-openpyxl libreoffice-calc-nogui) ;;
     bench) PACKAGES+=(time gnuplot-nox) ;;
     package) PACKAGES+=(dpkg-dev lintian help2man zip unzip) ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 2 ;;

@@ -57,9 +57,10 @@ check "deb: holds exactly the programs, desktop entry, icons, man pages, documen
 deb_fields() {
   dpkg-deb -f "$deb" Package Version Depends | tee "$work/control"
   grep -qx "Package: wordloom" "$work/control" && grep -qx "Version: $version" "$work/control" &&
-    grep -q '^Depends: .*wx3.2-i18n' "$work/control" && grep -q '^Depends: .*libwxgtk3.2-1 (>= ' "$work/control"
+    grep -q '^Depends: .*wx3.2-i18n' "$work/control" && grep -q '^Depends: .*libwxgtk3.2-1 (>= ' "$work/control" &&
+    grep -q '^Depends: .*libxlsxwriter4 (>= ' "$work/control"
 }
-check "deb: version $version; Depends from the binaries plus wxWidgets' catalogs" deb_fields
+check "deb: version $version; Depends from the binaries (wxWidgets, libxlsxwriter) plus wxWidgets' catalogs" deb_fields
 
 apt_simulate() {
   apt-get install --simulate -o Debug::NoLocking=1 "$deb" | tee "$work/apt"

@@ -8,7 +8,7 @@
 #                scripts/lsan-gui.supp
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh readers
 
 BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
 GUI=OFF

@@ -28,7 +28,7 @@ ctest_on_xvfb() {
   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build --output-on-failure -j2
 }
 
-stage "dependencies" scripts/deps.sh fuzz
+stage "dependencies" scripts/deps.sh fuzz readers
 stage "build" scripts/build.sh -DWORDLOOM_BUILD_GUI=ON -DWORDLOOM_BUILD_TESTS=ON
 stage "tests" ctest_on_xvfb
 # The same suite under AddressSanitizer and UBSan, then the fuzz targets.

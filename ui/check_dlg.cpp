@@ -13,9 +13,10 @@ constexpr int kIdCopyAll = wxID_HIGHEST + 1;
 
 }  // namespace
 
-CCheckDlg::CCheckDlg(wxWindow* parent, const wxString& report)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("检查词库"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER) {
+CCheckDlg::CCheckDlg(wxWindow* parent, const wxString& report, const wxString& caption, const wxString& copied)
+    : wxDialog(parent, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxRESIZE_BORDER),
+      m_copied(copied.empty() ? report : copied) {
   SetFont(wordloom::ui::DialogFont("宋体", 9));
   SetIcons(wordloom::ui::AppIcons());
   m_text = new wxTextCtrl(this, wxID_ANY, report, wxDefaultPosition, wxDefaultSize,
@@ -43,5 +44,5 @@ CCheckDlg::CCheckDlg(wxWindow* parent, const wxString& report)
 bool CCheckDlg::CopyAll() {
   wxClipboardLocker lock;
   if (!lock) return false;
-  return wxTheClipboard->SetData(new wxTextDataObject(m_text->GetValue()));
+  return wxTheClipboard->SetData(new wxTextDataObject(m_copied));
 }

@@ -33,8 +33,8 @@ DialogFrontEnd::~DialogFrontEnd() = default;
 
 void DialogFrontEnd::ShowMessage(const std::string& utf8) { ShowAppMessage(owner_, wxString::FromUTF8(utf8)); }
 
-std::optional<std::filesystem::path> DialogFrontEnd::ChooseSavePath() {
-  std::optional<std::filesystem::path> path = ChooseSaveFile(owner_);
+std::optional<std::filesystem::path> DialogFrontEnd::ChooseSavePath(OutputFormat& format) {
+  std::optional<std::filesystem::path> path = ChooseSaveFile(owner_, format);
   writeStart_ = lastRepaint_ = Clock::now();
   return path;
 }

@@ -19,7 +19,7 @@ class DialogFrontEnd : public FrontEnd {
   ~DialogFrontEnd() override;
 
   void ShowMessage(const std::string& utf8) override;
-  std::optional<std::filesystem::path> ChooseSavePath() override;
+  std::optional<std::filesystem::path> ChooseSavePath(OutputFormat& format) override;
   // Shows the progress window once writing has taken longer than the delay;
   // until then only lets the windows repaint. False when the user cancelled.
   bool KeepWriting(int64_t done, int64_t total) override;

@@ -3,6 +3,9 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "message_box.h"
 
 namespace wordloom::ui {
@@ -17,7 +20,13 @@ namespace {
 #endif
 
 const char kOpenFilter[] = "txt文件 (*.txt)|*.txt|所有文件(*.*)|" WORDLOOM_ALL_FILES;
-const char kSaveFilter[] = "文本文件(*.txt)|*.txt|所有文件(*.*)|" WORDLOOM_ALL_FILES;
+// The two entries of the title file first, then those of the other formats:
+// the entry chosen decides the format, and the extension a name typed
+// without one gets.
+const char kSaveFilter[] =
+    "文本文件(*.txt)|*.txt|所有文件(*.*)|" WORDLOOM_ALL_FILES "|CSV 文件(*.csv)|*.csv|Excel 工作簿(*.xlsx)|*.xlsx";
+constexpr OutputFormat::Kind kSaveFormats[] = {OutputFormat::kTxt, OutputFormat::kTxt, OutputFormat::kCsv,
+                                               OutputFormat::kXlsx};
 const char kOpenTitle[] = "打开";
 const char kSaveTitle[] = "另存为";
 // Windows' chooser adds the selected filter's extension to a name typed
@@ -28,7 +37,6 @@ const char kDefaultName[] = "test";
 #else
 const char kDefaultName[] = "test.txt";
 #endif
-const char kDefaultExt[] = "txt";
 
 bool IsPathSeparator(wxUniChar c) {
 #ifdef __WXMSW__
@@ -76,16 +84,26 @@ std::optional<std::filesystem::path> ChooseLibraryFile(wxWindow* owner) {
   return ToFsPath(path);
 }
 
-std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner) {
+std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner, OutputFormat& format) {
   wxString folder;
   wxString name = wxString::FromUTF8(kDefaultName);
+  int entry = 0;
   for (;;) {
     wxFileDialog chooser(owner, wxString::FromUTF8(kSaveTitle), folder, name, wxString::FromUTF8(kSaveFilter),
                          wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    chooser.SetFilterIndex(entry);
     if (chooser.ShowModal() != wxID_OK) return std::nullopt;
-    const wxString typed = chooser.GetPath();
+    wxString typed = chooser.GetPath();
     if (typed.empty()) return std::nullopt;
-    const wxString path = WithDefaultExtension(typed, kDefaultExt);
+    entry = std::clamp(chooser.GetFilterIndex(), 0, static_cast<int>(std::size(kSaveFormats)) - 1);
+    OutputFormat chosen = format;
+    chosen.kind = kSaveFormats[entry];
+    const wxString ext = chosen.extension();
+    // GTK leaves the proposed test.txt as it is under another entry: the
+    // name proposed follows the entry too.
+    if (chosen.kind != OutputFormat::kTxt && wxFileName(typed).GetFullName() == wxString::FromUTF8(kDefaultName))
+      typed = wxFileName(wxFileName(typed).GetPath(), "test", ext).GetFullPath();
+    const wxString path = WithDefaultExtension(typed, ext);
     // The chooser's own overwrite prompt only saw the name without ".txt".
     if (path != typed && wxFileName::Exists(path)) {
       const wxFileName fn(path);
@@ -96,6 +114,7 @@ std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner) {
         continue;
       }
     }
+    format = chosen;
     return ToFsPath(path);
   }
 }

@@ -5,6 +5,8 @@
 #include <wx/string.h>
 #include <wx/window.h>
 
+#include "wordloom/formats.h"
+
 namespace wordloom::ui {
 
 // The file name as the file system sees it (bytes on POSIX, UTF-16 on Windows).
@@ -17,9 +19,10 @@ std::optional<std::filesystem::path> ChooseLibraryFile(wxWindow* owner);
 
 // The save chooser of the generate command: proposes "test" (Windows, whose
 // chooser adds the filter's ".txt") or "test.txt" (GTK) with the text file
-// filter; a name typed without an extension gets ".txt", and an existing file
-// is only replaced after the user agreed.
-std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner);
+// filter; a name typed without an extension gets the chosen entry's (".txt",
+// ".csv", ".xlsx"), and an existing file is only replaced after the user
+// agreed. The entry sets `format`'s kind.
+std::optional<std::filesystem::path> ChooseSaveFile(wxWindow* owner, OutputFormat& format);
 
 // `path` with "." + `ext` appended when its last component has no extension
 // (no dot after the first character); otherwise `path` unchanged.

@@ -35,7 +35,7 @@ constexpr int kCloseEntry = wxID_CLOSE;
 
 // The entries beside About, in menu order: their texts and commands.
 constexpr std::pair<int, unsigned> kListingEntries[] = {
-    {IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_RULES, IDM_RULES}, {IDS_FORMULA, IDM_FORMULA}};
+    {IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_PREVIEW, IDM_PREVIEW}, {IDS_RULES, IDM_RULES}, {IDS_FORMULA, IDM_FORMULA}};
 
 bool IsOurCommand(unsigned id) {
   const unsigned command = id & 0xFFF0;
@@ -142,6 +142,32 @@ void CTitleDlg::OnCheckLibrary() {
   dlg.ShowModal();
 }
 
+void CTitleDlg::OnPreview() {
+  std::optional<wordloom::RunInputs> inputs = Inputs();
+  if (!inputs) return;
+  inputs->rules = m_rules;
+  wordloom::ui::DialogFrontEnd frontEnd(this);
+  wordloom::TitlePreview preview;
+  {
+    wxBusyCursor busy;
+    if (m_session.Preview(*inputs, frontEnd, preview) != wordloom::Outcome::kChecked) return;
+  }
+  std::string titles, shown = "下次生成的前 " + std::to_string(preview.titles.size()) + " 个标题（单条标题长度上限 " +
+                              std::to_string(preview.limit) + " 字节）：\n";
+  for (size_t i = 0; i < preview.titles.size(); ++i) {
+    const std::string title = wordloom::GbkToUtf8(preview.titles[i].text);
+    titles += title + "\n";
+    shown += "标题" + std::to_string(i) + ":" + title + "（" + std::to_string(preview.titles[i].bytes) + "/" +
+             std::to_string(preview.limit) + " 字节）\n";
+  }
+  // The report is on these titles, not on a run.
+  std::string report = wordloom::msg::BatchReportText(preview.report);
+  report = "这些标题的检查结果" + report.substr(report.find('\n'));
+  shown += "\n" + report;
+  CCheckDlg dlg(this, wxString::FromUTF8(shown), wxString::FromUTF8("预览"), wxString::FromUTF8(titles));
+  dlg.ShowModal();
+}
+
 void CTitleDlg::OnRules() {
   CRulesDlg dlg(this, m_rules, m_session.bannedList());
   if (dlg.ShowModal() != wxID_OK) return;
@@ -209,6 +235,10 @@ void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
   }
   if ((nID & 0xFFF0) == IDM_FORMULA) {
     OnFormula();
+    return;
+  }
+  if ((nID & 0xFFF0) == IDM_PREVIEW) {
+    OnPreview();
     return;
   }
 #ifdef __WXMSW__

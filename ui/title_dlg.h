@@ -30,6 +30,9 @@ class CTitleDlg : public wxDialog {
   // The library check: the report on the chosen library with the fields as
   // they are, and the last run's report.
   void OnCheckLibrary();
+  // The preview: the first titles the next run would write with the fields,
+  // rules and formula as they are, and the report on them; writes nothing.
+  void OnPreview();
   // The rules window; its choices hold until the program ends.
   void OnRules();
   const wordloom::TitleRules& rules() const { return m_rules; }

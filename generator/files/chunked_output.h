@@ -67,6 +67,13 @@ class ChunkedOutput {
     return !stopped();
   }
 
+  // A writer's own failure (a scratch file's, say) stops the write too.
+  void Fail(const Status& why) {
+    if (stopped()) return;
+    Stop(kFailed);
+    status_ = why;
+  }
+
   bool stopped() const { return end_ != kWritten; }
   End end() const { return end_; }
   // Why a write failed.

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "bytes.h"
 #include "status.h"
@@ -58,5 +59,13 @@ class Env {
 
 // The system's own words for an error number (for errors without a code of ours).
 std::string SystemErrorText(long systemError);
+
+// A new, empty folder of this process's own in the system's temporary
+// folder, for a library that writes files of its own; the caller removes it.
+Status NewScratchFolder(std::filesystem::path& folder);
+// A path as a C library's narrow file functions take it: UTF-8, and on
+// Windows in its short form where it has one, which the ANSI functions
+// read as well.
+std::string NarrowPath(const std::filesystem::path& path);
 
 }  // namespace wordloom

@@ -1,5 +1,6 @@
 // The POSIX platform: open, read, write, fsync, rename and friends.
 #include <fcntl.h>
+#include <stdlib.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -267,5 +268,16 @@ Env& Env::Platform() {
 }
 
 std::string SystemErrorText(long systemError) { return std::strerror(static_cast<int>(systemError)); }
+
+Status NewScratchFolder(std::filesystem::path& folder) {
+  std::error_code error;
+  std::string name = (std::filesystem::temp_directory_path(error) / "wordloom-XXXXXX").string();
+  if (error) name = "/tmp/wordloom-XXXXXX";
+  if (!::mkdtemp(name.data())) return LastError();
+  folder = name;
+  return Status::Ok();
+}
+
+std::string NarrowPath(const std::filesystem::path& path) { return path.string(); }
 
 }  // namespace wordloom

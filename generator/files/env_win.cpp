@@ -215,6 +215,32 @@ Env& Env::Platform() {
   return env;
 }
 
+Status NewScratchFolder(std::filesystem::path& folder) {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return LastError();
+  // Tried names until one is new: CreateDirectory refuses one that exists.
+  for (DWORD tries = 0, seed = GetTickCount() ^ GetCurrentProcessId(); tries < 100; ++tries) {
+    const std::filesystem::path candidate =
+        std::filesystem::path(temp) / (L"wordloom-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(seed + tries));
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      folder = candidate;
+      return Status::Ok();
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return LastError();
+  }
+  return Status::Of(Status::kOther, ERROR_ALREADY_EXISTS);
+}
+
+std::string NarrowPath(const std::filesystem::path& path) {
+  const std::wstring& full = path.native();
+  std::wstring shortPath(full.size() + 1, L'\0');
+  const DWORD n = GetShortPathNameW(full.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+  if (n == 0 || n >= shortPath.size()) return WideToUtf8(full);
+  shortPath.resize(n);
+  return WideToUtf8(shortPath);
+}
+
 std::string SystemErrorText(long systemError) {
   wchar_t* buf = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

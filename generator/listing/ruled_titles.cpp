@@ -91,15 +91,16 @@ class TitleReview {
 
 template <class Draws>
 WriteEnd WriteThrough(const TitleRecipe& recipe, Draws& draws, int32_t count, ChunkedOutput& out, RuledRun& run,
-                      UniqueTitles* unique, BatchTally* tally) {
+                      UniqueTitles* unique, BatchTally* tally, const OutputFormat& format,
+                      std::vector<CollectedTitle>* collect) {
   typename Draws::Handle handle{&draws};
   // Nothing to look at once a title is made: every title is kept as made.
   if (!unique && !tally && !MayMiss(draws)) {
     KeepEvery keep;
-    return WriteTitles(recipe, handle, keep, count, out);
+    return WriteTitles(recipe, handle, keep, count, out, format, collect);
   }
   TitleReview review(unique, tally);
-  const WriteEnd end = WriteTitles(recipe, handle, review, count, out);
+  const WriteEnd end = WriteTitles(recipe, handle, review, count, out, format, collect);
   run.gaveUp = review.gaveUp;
   run.made = review.gaveUpAt;
   return end;
@@ -107,7 +108,8 @@ WriteEnd WriteThrough(const TitleRecipe& recipe, Draws& draws, int32_t count, Ch
 
 }  // namespace
 
-WriteEnd WriteRuledTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkedOutput& out, RuledRun& run) {
+WriteEnd WriteRuledTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkedOutput& out, RuledRun& run,
+                          const OutputFormat& format, std::vector<CollectedTitle>* collect) {
   const TitleRules& rules = run.rules;
   const int64_t total = count > 0 ? count : 0;
   std::unique_ptr<EntryIds> ownIds;
@@ -120,11 +122,11 @@ WriteEnd WriteRuledTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t 
   WriteEnd end;
   if (run.formula) {
     run.formula->Restart(random);
-    end = WriteThrough(recipe, *run.formula, count, out, run, unique.get(), tally.get());
+    end = WriteThrough(recipe, *run.formula, count, out, run, unique.get(), tally.get(), format, collect);
     random = run.formula->random();
   } else {
     RuleDraws draws(recipe, rules, run.banned, ids, random, run.report != nullptr);
-    end = WriteThrough(recipe, draws, count, out, run, unique.get(), tally.get());
+    end = WriteThrough(recipe, draws, count, out, run, unique.get(), tally.get(), format, collect);
     random = draws.random();
   }
   if (tally) tally->Finish();

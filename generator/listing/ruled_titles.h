@@ -33,6 +33,7 @@ struct RuledRun {
 // when --unique could not make another different title, or a formula's
 // least count could not be met without a banned word, UniqueTitles::kTries
 // times in a row.
-WriteEnd WriteRuledTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkedOutput& out, RuledRun& run);
+WriteEnd WriteRuledTitles(const TitleRecipe& recipe, CrtRandom& random, int32_t count, ChunkedOutput& out, RuledRun& run,
+                          const OutputFormat& format = {}, std::vector<CollectedTitle>* collect = nullptr);
 
 }  // namespace wordloom

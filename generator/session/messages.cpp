@@ -88,4 +88,14 @@ std::string FormulaBlockedByBannedWords(int tries) {
          "原有文件未被改动。";
 }
 
+std::string XlsxTooManyTitles(int64_t fit) {
+  return "一个 Excel 工作表最多放 " + std::to_string(fit) + " 个标题（另有一行表头）。请把生成标题数量改为不超过 " +
+         std::to_string(fit) + "，或保存为 CSV 或文本文件。";
+}
+
+std::string XlsxTitleTooLong(int64_t characters, int32_t maxLength) {
+  return "Excel 的一个单元格最多放 " + std::to_string(characters) + " 个字符，单条标题长度 " +
+         std::to_string(maxLength) + " 字节的标题可能放不下。请减小单条标题长度，或保存为 CSV 或文本文件。";
+}
+
 }  // namespace wordloom::msg

@@ -150,8 +150,31 @@ bool FindGroups(const WordGroups& groups, const std::vector<FormulaSlot>& slots,
   return true;
 }
 
+// A run's first titles into memory, all but the save step: nothing is
+// written, and the random sequence stays where it is.
+Outcome PreviewTitles(Session::State& state, const TitleRecipe& recipe, int32_t count, RuledRun& ruled, FrontEnd& frontEnd,
+                      TitlePreview& preview) {
+  const int32_t titles = std::clamp(count, 0, TitlePreview::kTitles);
+  ReplaceFile nowhere(state.env);
+  ChunkedOutput out(nowhere, 1, nullptr, titles);
+  std::vector<CollectedTitle> made;
+  CrtRandom random(state.randomState);
+  if (WriteRuledTitles(recipe, random, titles, out, ruled, {}, &made) == WriteEnd::kGaveUp) {
+    frontEnd.ShowMessage(ruled.gaveUp == RuledRun::kFormulaSlot
+                             ? msg::FormulaBlockedByBannedWords(UniqueTitles::kTries)
+                             : msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
+    return Outcome::kInputRefused;
+  }
+  preview = TitlePreview();
+  for (CollectedTitle& title : made) preview.titles.push_back({std::move(title.text), title.length});
+  preview.limit = recipe.maxLength;
+  preview.report = std::move(*ruled.report);
+  return Outcome::kChecked;
+}
+
+// The generate command, or with `preview` its first titles into memory.
 Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vector<FormulaSlot>& slots, int32_t count,
-                 int32_t maxLength, FrontEnd& frontEnd) {
+                 int32_t maxLength, FrontEnd& frontEnd, TitlePreview* preview) {
   Outcome failed;
   Bytes text;
   TextReading reading;
@@ -174,7 +197,8 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
   ruled.rules = inputs.rules;
   BannedWords listFile;
   BatchReport report;
-  if (inputs.rules.avoidBanned || inputs.report) {
+  const bool reports = inputs.report || preview;
+  if (inputs.rules.avoidBanned || reports) {
     ruled.banned = ReadBannedList(state, frontEnd, listFile, report.bannedList, failed);
     if (!ruled.banned) return failed;
     if (inputs.rules.avoidBanned) {
@@ -184,7 +208,7 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
       }
     }
   }
-  if (inputs.report) {
+  if (reports) {
     report.rules = inputs.rules;
     ruled.report = &report;
   }
@@ -192,8 +216,7 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
   std::optional<FormulaDraws> formula;
   if (groups) {
     ids.emplace(words);
-    formula.emplace(recipe, *groups, slots, *ids, inputs.rules.avoidBanned ? ruled.banned : nullptr, CrtRandom(),
-                    inputs.report);
+    formula.emplace(recipe, *groups, slots, *ids, inputs.rules.avoidBanned ? ruled.banned : nullptr, CrtRandom(), reports);
     if (const size_t slot = formula->Overflow(); slot < slots.size()) {
       frontEnd.ShowMessage(msg::FormulaTooLong(slots[slot].part, FormulaText({slots[slot]}), maxLength));
       return Outcome::kInputRefused;
@@ -201,8 +224,19 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
     ruled.formula = &*formula;
     ruled.ids = &*ids;
   }
-  const std::optional<std::filesystem::path> target = frontEnd.ChooseSavePath();
+  if (preview) return PreviewTitles(state, recipe, count, ruled, frontEnd, *preview);
+  OutputFormat format = inputs.format;
+  const std::optional<std::filesystem::path> target = frontEnd.ChooseSavePath(format);
   if (!target) return Outcome::kSaveCancelled;
+  // What a sheet cannot hold is refused before anything is written.
+  if (format.kind == OutputFormat::kXlsx && count >= kXlsxRows) {
+    frontEnd.ShowMessage(msg::XlsxTooManyTitles(kXlsxRows - 1));
+    return Outcome::kInputRefused;
+  }
+  if (format.kind == OutputFormat::kXlsx && TitleRoom(recipe) > static_cast<uint64_t>(kXlsxCellCharacters)) {
+    frontEnd.ShowMessage(msg::XlsxTitleTooLong(kXlsxCellCharacters, maxLength));
+    return Outcome::kInputRefused;
+  }
 
   ReplaceFile file(state.env);
   Status failure = file.Open(*target);
@@ -211,11 +245,11 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
   // was, as a cancelled save step does.
   CrtRandom random(state.randomState);
   if (failure.ok()) {
-    ChunkedOutput out(file, OutputCapacity(recipe, count),
+    ChunkedOutput out(file, OutputCapacity(recipe, count, format),
                       [&frontEnd](int64_t done, int64_t total) { return frontEnd.KeepWriting(done, total); },
                       count > 0 ? count : 0);
-    ending = ruled.any() ? WriteRuledTitles(recipe, random, count, out, ruled)
-                         : WritePlainTitles(recipe, random, count, out);
+    ending = ruled.any() ? WriteRuledTitles(recipe, random, count, out, ruled, format)
+                         : WritePlainTitles(recipe, random, count, out, format);
     failure = out.status();
   }
   if (ending == WriteEnd::kWritten) failure = file.Commit();
@@ -238,9 +272,14 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
 
 }  // namespace
 
-Outcome Session::Run(const RunInputs& inputs, FrontEnd& frontEnd) {
-  const int32_t count = CrtAtoi(inputs.countText);  // g_nTitleCount
-  const int32_t maxLength = CrtAtoi(inputs.lengthText);
+namespace {
+
+// The three checks of the fields, then the formula's text: false, after the
+// message, with the outcome to end on.
+bool CheckInputs(const RunInputs& inputs, FrontEnd& frontEnd, int32_t& count, int32_t& maxLength,
+                 std::vector<FormulaSlot>& slots, Outcome& failed) {
+  count = CrtAtoi(inputs.countText);  // g_nTitleCount
+  maxLength = CrtAtoi(inputs.lengthText);
   const char* refusal = nullptr;
   if (inputs.coreWord.empty()) {
     refusal = msg::kCoreWordRequired;
@@ -251,17 +290,31 @@ Outcome Session::Run(const RunInputs& inputs, FrontEnd& frontEnd) {
   }
   if (refusal) {
     frontEnd.ShowMessage(refusal);
-    return Outcome::kInputRefused;
+    failed = Outcome::kInputRefused;
+    return false;
   }
+  return ReadFormula(inputs.formula, frontEnd, slots, failed);
+}
+
+Outcome RunOrPreview(Session::State& state, const RunInputs& inputs, FrontEnd& frontEnd, TitlePreview* preview) {
+  int32_t count, maxLength;
   std::vector<FormulaSlot> slots;
   Outcome failed;
-  if (!ReadFormula(inputs.formula, frontEnd, slots, failed)) return failed;
+  if (!CheckInputs(inputs, frontEnd, count, maxLength, slots, failed)) return failed;
   try {
-    return Generate(*state_, inputs, slots, count, maxLength, frontEnd);
+    return Generate(state, inputs, slots, count, maxLength, frontEnd, preview);
   } catch (const std::bad_alloc&) {
     frontEnd.ShowMessage(msg::kOutOfMemory);
     return Outcome::kOutOfMemory;
   }
+}
+
+}  // namespace
+
+Outcome Session::Run(const RunInputs& inputs, FrontEnd& frontEnd) { return RunOrPreview(*state_, inputs, frontEnd, nullptr); }
+
+Outcome Session::Preview(const RunInputs& inputs, FrontEnd& frontEnd, TitlePreview& preview) {
+  return RunOrPreview(*state_, inputs, frontEnd, &preview);
 }
 
 Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report) {

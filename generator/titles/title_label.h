@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 namespace wordloom {
 
@@ -20,6 +21,8 @@ class TitleLabel {
   }
   const char* data() const { return text_; }
   size_t size() const { return 5 + digits_; }
+  // The number alone, in decimal.
+  std::string_view number() const { return {text_ + 4, digits_}; }
   void Increment() {
     size_t d = 4 + digits_;
     while (d > 4 && text_[d - 1] == '9') text_[--d] = '0';

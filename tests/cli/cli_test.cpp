@@ -161,6 +161,8 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
       {formula("颜色"), 11, "“颜色”", "", grouped},
       {formula("品牌😀"), 7, "GBK", "", grouped},
       {{"-l", l, "--check", "--formula", "颜色"}, 1, "", "  第 1 段“颜色”：词库中没有这个分组\n", grouped, false, true},
+      {[&] { auto a = Args("1", o); a.insert(a.end(), {"--format", "xls"}); return a; }(), 2, "--format"},
+      {[&] { auto a = Args("1", o); a.insert(a.end(), {"--csv-encoding", "big5"}); return a; }(), 2, "--csv-encoding"},
   };
   WriteFile(lib_ + ".empty", "# nothing but a note\n");
   for (const Case& c : cases) {
@@ -175,6 +177,54 @@ TEST_F(CliTest, OptionsExitStatusesAndEncodings) {
     }
   }
   EXPECT_FALSE(fs::exists(out_));
+}
+
+// What other programs read of each format is the title file's titles
+// without the separator after their last piece, in the same order; with
+// the rules too. LibreOffice reads the workbook once.
+TEST_F(CliTest, FormatsReadBackByOtherProgramsHoldTheTitleFilesTitles) {
+  WriteFile(lib_, Gbk("连衣裙\n长袖\n\"宽松\"款\n显瘦\n修身,百搭\n夏季\n"));
+  const auto run = [&](const std::string& separator, const std::vector<std::string>& more, const fs::path& to) {
+    std::vector<std::string> a = Args("20", to.string(), Gbk("连衣裙"), "24", separator);
+    a.insert(a.end(), more.begin(), more.end());
+    Cli cli(a, GbkTerminal());
+    EXPECT_EQ(cli.Wait(), 0) << cli.err;
+  };
+  const auto readBack = [&](const std::string& kind, const fs::path& file) {
+    const std::string command = std::string(WORDLOOM_PYTHON) + " " WORDLOOM_READ_BACK " " + kind + " '" + file.string() + "' > '" +
+                                (dir_ / "read.txt").string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << kind;
+    return ReadFile(dir_ / "read.txt");
+  };
+  for (const std::string separator : {"comma", "none"}) {
+    for (const std::vector<std::string>& rules : {std::vector<std::string>{}, {"--no-repeat", "--unique", "--report"}}) {
+      SCOPED_TRACE(separator + (rules.empty() ? "" : " with rules"));
+      run(separator, rules, out_);
+      std::istringstream txt(ReadFile(out_));
+      std::string line, list, titles;
+      std::getline(txt, line);
+      for (int i = 0; std::getline(txt, line); ++i) {
+        const size_t from = Gbk("标题").size() + std::to_string(i).size() + 1, cut = separator == "none" ? 1 : 2;
+        list += line.substr(from, line.size() - from - cut) + "\r\n";
+      }
+      titles = *test::Iconv("UTF-8", "GBK", list);
+      titles.erase(std::remove(titles.begin(), titles.end(), '\r'), titles.end());
+      const auto as = [&](const std::vector<std::string>& format, const std::string& name) {
+        std::vector<std::string> more = rules;
+        more.insert(more.end(), format.begin(), format.end());
+        run(separator, more, dir_ / name);
+        return dir_ / name;
+      };
+      EXPECT_EQ(ReadFile(as({"--format", "list"}, "titles.list")), list);
+      EXPECT_EQ(readBack("csv-gbk", as({"--format", "csv"}, "titles.csv")), titles);
+      EXPECT_EQ(readBack("csv-utf-8", as({"--format", "csv", "--csv-encoding", "utf-8"}, "titles.csv")), titles);
+      EXPECT_EQ(readBack("xlsx", as({"--format", "xlsx"}, "titles.xlsx")), titles);
+    }
+  }
+  const std::string convert = "cd '" + dir_.path().string() + "' && HOME=\"$PWD\" timeout 120 " WORDLOOM_SOFFICE
+                              " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' titles.xlsx >/dev/null 2>&1";
+  ASSERT_EQ(std::system(convert.c_str()), 0);
+  EXPECT_EQ(readBack("lo-csv", dir_ / "titles.csv"), readBack("xlsx", dir_ / "titles.xlsx"));
 }
 
 TEST_F(CliTest, LibraryTooLargeForMemoryIsRefusedWithAMessage) {

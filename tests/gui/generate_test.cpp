@@ -80,6 +80,31 @@ TEST_F(GenerateTest, WholeRunReadsTheChosenLibraryAndWritesThroughTheSaveChooser
   EXPECT_EQ(ReadFile(tmp / "out.txt"), test::TitleFile({"core,aaa,", "core,bbb,"}));
 }
 
+// The chooser's entries: the title file's two, first and chosen, then csv
+// and Excel. The entry decides the format and the extension a name gets.
+struct ExpectEntries : wxExpectModalBase<wxFileDialog, ExpectEntries> {
+  int OnInvoked(wxFileDialog* dlg) const override {
+    EXPECT_EQ(dlg->GetFilterIndex(), 0);
+    const wxString entries = dlg->GetWildcard();
+    EXPECT_TRUE(entries.StartsWith(wxString::FromUTF8("文本文件(*.txt)|*.txt|所有文件(*.*)|"))) << entries;
+    EXPECT_TRUE(entries.EndsWith(wxString::FromUTF8("|CSV 文件(*.csv)|*.csv|Excel 工作簿(*.xlsx)|*.xlsx"))) << entries;
+    return wxID_CANCEL;
+  }
+};
+
+TEST_F(GenerateTest, SaveChoosersEntryDecidesTheFormat) {
+  Fill("2", "core", "10");
+  wxTEST_DIALOG(Click(IDOK), ExpectEntries());
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "out", "test.txt", 2));
+  EXPECT_EQ(ReadFile(tmp / "out.csv"), test::Gbk("序号,标题,字节数\r\n") + "0,\"core,aaa\",8\r\n1,\"core,bbb\",8\r\n");
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "book", nullptr, 3));
+  EXPECT_EQ(ReadFile(tmp / "book.xlsx").substr(0, 2), "PK");
+  // The name proposed follows the entry.
+  wxTEST_DIALOG(Click(IDOK), ExpectFile(tmp / "test.txt", nullptr, 2));
+  EXPECT_TRUE(std::filesystem::exists(tmp / "test.csv"));
+  EXPECT_FALSE(std::filesystem::exists(tmp / "test.txt"));
+}
+
 TEST_F(GenerateTest, CancelledOrDeclinedSaveWritesNothing) {
   Fill("1", "core", "10");
   wxTEST_DIALOG(Click(IDOK), ExpectFile());

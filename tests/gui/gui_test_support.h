@@ -44,10 +44,11 @@ struct ExpectMessage : wxExpectModalBase<wxMessageDialog, ExpectMessage> {
 // A file chooser answered with `path` or cancelled (empty path). GTK's chooser
 // takes a path set from outside only once its folder has loaded, so this
 // lets the toolkit run until the chooser reports the path back.
-// With `proposed`, the name the chooser offers first is checked too.
+// With `proposed`, the name the chooser offers first is checked too; with
+// `entry`, that entry of its file types is chosen.
 struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
-  explicit ExpectFile(const std::filesystem::path& path = {}, const char* proposed = nullptr)
-      : path_(path.string().c_str(), *wxConvFileName), proposed_(proposed) {}
+  explicit ExpectFile(const std::filesystem::path& path = {}, const char* proposed = nullptr, int entry = -1)
+      : path_(path.string().c_str(), *wxConvFileName), proposed_(proposed), entry_(entry) {}
   int OnInvoked(wxFileDialog* dlg) const override {
     if (proposed_) {
       EXPECT_EQ(dlg->GetFilename().utf8_string(), proposed_);
@@ -59,10 +60,12 @@ struct ExpectFile : wxExpectModalBase<wxFileDialog, ExpectFile> {
       wxMilliSleep(2);
     }
     EXPECT_EQ(dlg->GetPath().utf8_string(), path_.utf8_string()) << "the chooser did not take the path";
+    if (entry_ >= 0) dlg->SetFilterIndex(entry_);
     return wxID_OK;
   }
   wxString path_;
   const char* proposed_;
+  int entry_;
 };
 
 // Presses a button the way a click does; true when something handled it.

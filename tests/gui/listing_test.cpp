@@ -45,9 +45,14 @@ class MenuDlg : public CTitleDlg {
 };
 
 // The check window, with its report text looked at.
+// With `copied`, what 复制全部 copies is checked too.
 struct ExpectReport : wxExpectModalBase<CCheckDlg, ExpectReport> {
-  explicit ExpectReport(std::vector<std::string> parts) : parts(std::move(parts)) {}
+  explicit ExpectReport(std::vector<std::string> parts, std::string copied = "")
+      : parts(std::move(parts)), copied(std::move(copied)) {}
   int OnInvoked(CCheckDlg* dlg) const override {
+    if (!copied.empty()) {
+      EXPECT_EQ(dlg->copied().utf8_string(), copied);
+    }
     const std::string text = dlg->text()->GetValue().utf8_string();
     for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
     EXPECT_FALSE(dlg->text()->IsEditable());
@@ -55,6 +60,7 @@ struct ExpectReport : wxExpectModalBase<CCheckDlg, ExpectReport> {
     return wxID_CANCEL;
   }
   std::vector<std::string> parts;
+  std::string copied;
 };
 
 // The rules window: sets the rules' boxes, and with `list` chooses a list file.
@@ -94,7 +100,8 @@ struct BuildFormula : wxExpectModalBase<CFormulaDlg, BuildFormula> {
   std::vector<std::string> groups;
 };
 
-const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&G)...", kFormula[] = "标题公式(&F)...";
+const char kCheck[] = "检查词库(&K)...", kRules[] = "生成规则(&G)...", kFormula[] = "标题公式(&F)...",
+           kPreview[] = "预览(&P)...";
 
 }  // namespace
 
@@ -103,7 +110,7 @@ TEST(ListingMenuTest, CheckEntryShowsTheLibraryAndTheLastRunsReports) {
   dlg.Show();
   wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectMessage(msg::kNoLibraryChosen));
   EXPECT_EQ(dlg.entries,
-            (std::vector<std::string>{"关闭(&C)\tAlt+F4", "", kCheck, kRules, kFormula, "关于 Wordloom(&A)..."}));
+            (std::vector<std::string>{"关闭(&C)\tAlt+F4", "", kCheck, kPreview, kRules, kFormula, "关于 Wordloom(&A)..."}));
 
   test::TempDir tmp;
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", test::Gbk("core\naaa\naaa\n最佳\n")));
@@ -156,4 +163,22 @@ TEST(ListingMenuTest, FormulaEntryBuildsTheFormulaTheRunsFollow) {
   wxTEST_DIALOG(Click(dlg.FindWindow(IDOK)), ExpectFile(tmp / "out.txt"));
   EXPECT_EQ(test::ReadFile(tmp / "out.txt"), test::TitleFile({"B,core,a,aaa,", "B,core,a,aaa,"}));
   wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck), ExpectReport({"标题公式：b×1-2 + 中心词 + a×尽量多", "分组：2 组"}));
+}
+
+TEST(ListingMenuTest, PreviewEntryShowsTheTitlesTheNextRunWrites) {
+  MenuDlg dlg;
+  dlg.Show();
+  wxTEST_DIALOG(dlg.ChooseFromMenu(kPreview), ExpectMessage(msg::kCoreWordRequired));
+  test::TempDir tmp;
+  dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "core\naaa\nbbb\nccc\n"));
+  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("10");
+  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
+  dlg.separatorList()->SetSelection(0);
+  // Twice the same: a preview leaves the sequence where it is.
+  for (int i = 0; i < 2; ++i)
+    wxTEST_DIALOG(dlg.ChooseFromMenu(kPreview),
+                  ExpectReport({"标题0:core,aaa,（9/10 字节）", "标题1:core,bbb,（9/10 字节）", "写入的标题：2 条"}, "core,aaa,\ncore,bbb,\n"));
+  wxTEST_DIALOG(Click(dlg.FindWindow(IDOK)), ExpectFile(tmp / "out.txt"));
+  EXPECT_EQ(test::ReadFile(tmp / "out.txt"), test::TitleFile({"core,aaa,", "core,bbb,"}));
 }

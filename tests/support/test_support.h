@@ -113,9 +113,11 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::pair<int64_t, int64_t>> progress;
   int saveRequests = 0;
   int cancelAt = -1;
+  std::optional<OutputFormat> chosenFormat;  // what a chooser with formats would pick
 
   void ShowMessage(const std::string& utf8) override { messages.push_back(utf8); }
-  std::optional<std::filesystem::path> ChooseSavePath() override {
+  std::optional<std::filesystem::path> ChooseSavePath(OutputFormat& format) override {
+    format = chosenFormat.value_or(format);
     ++saveRequests;
     return savePath;
   }

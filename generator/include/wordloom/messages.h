@@ -44,6 +44,10 @@ std::string FormulaGroupMissing(const std::string& path, size_t part, const std:
 std::string FormulaTooLong(size_t part, const std::string& text, int32_t maxLength);
 std::string FormulaBlockedByBannedWords(int tries);
 
+// What an Excel sheet cannot hold.
+std::string XlsxTooManyTitles(int64_t fit);
+std::string XlsxTitleTooLong(int64_t characters, int32_t maxLength);
+
 // The reports, as the user reads them: a line each, the examples indented.
 std::string LibraryReportText(const LibraryReport& report);
 std::string BatchReportText(const BatchReport& report);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "wordloom/formats.h"
 #include "wordloom/formula.h"
 #include "wordloom/listing.h"
 #include "wordloom/text.h"
@@ -26,6 +27,7 @@ struct RunInputs {
   int separatorIndex = -1;  // the separator list's position, -1 for none
   TitleRules rules = {};    // none on: titles as they always were
   bool report = false;      // gather a BatchReport while writing
+  OutputFormat format = {};  // the file the titles go into; txt unless asked
   std::string formula = "";  // formula text (GBK, see formula.h); empty: none, the library read as always
 };
 
@@ -35,8 +37,10 @@ class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
   virtual void ShowMessage(const std::string& utf8) = 0;
-  // The path to write ("-" is standard output), or nothing when the user cancelled.
-  virtual std::optional<std::filesystem::path> ChooseSavePath() = 0;
+  // The path to write ("-" is standard output), or nothing when the user
+  // cancelled. `format` is the run's; a front end whose chooser offers
+  // formats sets the one chosen.
+  virtual std::optional<std::filesystem::path> ChooseSavePath(OutputFormat& format) = 0;
   // Called now and then while titles are written, with the titles made so
   // far and those asked for; false cancels the write.
   virtual bool KeepWriting(int64_t done, int64_t total) {
@@ -54,7 +58,7 @@ enum class Outcome {
   kWriteCancelled,
   kWriteError,
   kOutOfMemory,
-  kChecked,         // a library report was made
+  kChecked,         // a library report, a preview or the groups were made
   kListUnreadable,  // the banned-word list could not be read
   kListNotText,
   kListEmpty,       // the list holds no word
@@ -63,6 +67,18 @@ enum class Outcome {
   kFormulaCoreTwice,
   kFormulaNoGroups,      // the library has no heading
   kFormulaGroupMissing,  // a group the formula names is not in the library
+};
+
+// The titles the next run would write first, and the report on them.
+struct TitlePreview {
+  static constexpr int kTitles = 20;
+  struct Title {
+    std::string text;   // GBK, as the title file holds it
+    int64_t bytes = 0;  // as the limit counts them
+  };
+  std::vector<Title> titles;
+  int64_t limit = 0;
+  BatchReport report;
 };
 
 // What lasts from one generate command to the next: the chosen library and
@@ -94,6 +110,10 @@ class Session {
   // its entries, with the inputs' core word, length and separator where
   // they are given. Writes nothing; kChecked when `report` was made.
   Outcome Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report);
+  // The first titles the next run would write with these inputs, and the
+  // report on them: the run's checks and messages, but no save step, no
+  // file, and the random sequence left where it is. kChecked when made.
+  Outcome Preview(const RunInputs& inputs, FrontEnd& frontEnd, TitlePreview& preview);
   // The report of the last run that wrote a title file and asked for one.
   const std::optional<BatchReport>& lastReport() const;
   // The chosen library's groups, read as a formula reads them, for a front
