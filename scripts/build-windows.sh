@@ -3,7 +3,7 @@
 # wordloom-cli.exe, each statically linked, into build-win/dist/ (or
 # $BUILD_DIR/dist); WINDOWS_ARCH=x86_64 builds the 64-bit ones, into
 # build-win64/ by default. Installs the toolchain and builds the cached
-# wxWidgets first when they are missing. Extra arguments go to cmake's
+# wxWidgets and libxlsxwriter first when they are missing. Extra arguments go to cmake's
 # configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,8 @@ deps_args=(--no-wine)
 [ "${WORDLOOM_WINDOWS_WINE:-0}" = 1 ] && deps_args=()
 wx_prefix=$(scripts/windows-deps.sh "${deps_args[@]}" | tail -1)
 [ -x "$wx_prefix/bin/wx-config" ] || { echo "build-windows: no wxWidgets at $wx_prefix" >&2; exit 1; }
+xlsxwriter_prefix=$(scripts/windows-xlsxwriter.sh | tail -1)
+[ -f "$xlsxwriter_prefix/lib/libxlsxwriter.a" ] || { echo "build-windows: no libxlsxwriter at $xlsxwriter_prefix" >&2; exit 1; }
 
 gui=ON
 [ -f app/CMakeLists.txt ] && [ -f ui/CMakeLists.txt ] || gui=OFF
@@ -25,6 +27,7 @@ cmake -S . -B "$BUILD_DIR" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_EXE_LINKER_FLAGS="-s" \
   -DwxWidgets_CONFIG_EXECUTABLE="$wx_prefix/bin/wx-config" \
+  -DWORDLOOM_XLSXWRITER_PREFIX="$xlsxwriter_prefix" \
   -DWORDLOOM_BUILD_GUI=$gui -DWORDLOOM_BUILD_TESTS=OFF -DWORDLOOM_BUILD_FUZZ=OFF \
   "$@" >/dev/null
 cmake --build "$BUILD_DIR" -j"${WORDLOOM_JOBS:-2}"

@@ -122,23 +122,9 @@ if [ $with_wine = 1 ]; then
   apt_install "${wine_packages[@]}" fonts-wine locales fonts-arphic-uming xvfb xauth xdotool x11-utils imagemagick
 fi
 
-# The exact version comes from Debian's source index, read through a private
-# apt configuration so the machine's own sources are left as they are.
-APT_PRIV=$CACHE_ROOT/apt
-apt_priv() {
-  $SUDO mkdir -p "$APT_PRIV/parts" "$APT_PRIV/lists/partial"
-  $SUDO tee "$APT_PRIV/parts/debian-src.sources" >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  $SUDO touch "$APT_PRIV/sources.list"
-  APT_OPTS=(-o "Dir::Etc::SourceList=$APT_PRIV/sources.list"
-            -o "Dir::Etc::SourceParts=$APT_PRIV/parts"
-            -o "Dir::State::Lists=$APT_PRIV/lists")
-}
+# The exact version comes from Debian's source index.
+# shellcheck source=../scripts/debian-source.sh
+source scripts/debian-source.sh
 
 options_hash=$(printf '%s\n' "$HOST" "${WX_OPTIONS[@]}" | sha256sum | cut -c1-12)
 # Reuse any finished build with these options (the version is in the name).
@@ -151,7 +137,7 @@ done
 
 apt_priv
 $SUDO apt-get "${APT_OPTS[@]}" update -qq >&2
-version=$(apt-cache "${APT_OPTS[@]}" showsrc "$WX_SRC_PACKAGE" | awk '/^Version:/{print $2}' | sort -V | tail -1)
+version=$(source_version "$WX_SRC_PACKAGE")
 [ -n "$version" ] || { log "no source package $WX_SRC_PACKAGE"; exit 1; }
 upstream=${version%%+*}
 upstream=${upstream#*:}

@@ -10,6 +10,7 @@
 set -uo pipefail
 linux_cli=$(realpath "$1") win_cli=$(realpath "$2") locale=$3 failed=0 passed=0
 examples=$(cd "$(dirname "$0")/../../examples" && pwd)
+read_back=$(cd "$(dirname "$0")/../cli" && pwd)/read_back.py
 work=$(mktemp -d "${TMPDIR:-/tmp}/wordloom-wine-XXXXXX") && cd "$work" || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -56,4 +57,15 @@ check "a formula over the grouped sample, with the rules and a report" "cp '$exa
   -c 连衣裙 -n 60 -N 5000 -s comma --seed 3 --formula '品牌+@+款式+卖点:1-2+流量词:*' --unique --avoid-banned --report -o titles.txt
 check "a formula naming a group the library lacks" "cp '$examples/grouped-words.txt' ." -l grouped-words.txt -c 连衣裙 -n 60 -N 5 \
   --formula '品牌+颜色' -o titles.txt
+check "a csv in GBK, under the rules" "cp '$examples/words.txt' ." -l words.txt -c 连衣裙 -n 60 -N 3000 -s comma --unique \
+  --format csv -o titles.csv
+check "a csv in UTF-8 and a list" "cp '$examples/words.txt' . && '$linux_cli' -l words.txt -c 连衣裙 -n 60 -N 5 --format list -o list.txt" \
+  -l words.txt -c 连衣裙 -n 60 -N 3000 -s space --format csv --csv-encoding utf-8 -o titles.csv
+# A workbook holds the time it was made: what it holds is compared, as another program reads it.
+run linux "cp '$examples/words.txt' ." env LC_ALL=C.UTF-8 "$linux_cli" -l words.txt -c 连衣裙 -n 60 -N 3000 -s comma --format xlsx -o t.xlsx
+run win "cp '$examples/words.txt' ." env LANG="$locale" LC_ALL="$locale" wine "$win_cli" -l words.txt -c 连衣裙 -n 60 -N 3000 -s comma --format xlsx -o t.xlsx
+if /usr/bin/python3 "$read_back" xlsx linux/files/t.xlsx > linux.titles && [ "$(wc -l < linux.titles)" = 3000 ] &&
+   /usr/bin/python3 "$read_back" xlsx win/files/t.xlsx > win.titles && cmp -s linux.titles win.titles; then
+  echo "PASS a workbook holds the Linux titles [$locale]"; ((++passed))
+else echo "FAIL a workbook holds the Linux titles [$locale]"; ((++failed)); fi
 echo "cli-e2e [$locale]: $passed passed, $failed failed" && [ "$failed" = 0 ]

@@ -6,7 +6,7 @@
 # driven by the keyboard alone (Enter in the count field included), its title
 # file byte for byte the Linux CLI's; the 标题公式 entry, whose window builds
 # a formula from a grouped library with the keyboard, which the next run
-# follows; Alt+F4 ends the program.
+# follows; the save chooser's CSV entry; 预览; Alt+F4 ends the program.
 # Usage: gui-smoke.sh WORDLOOM_EXE LINUX_CLI
 # Expects the Wine environment of wine-env.sh. Prints PASS/FAIL lines.
 set -uo pipefail
@@ -139,6 +139,29 @@ if wait_for 30 other 标题公式; then
   wait_for 60 formula_titles && pass "the run after it follows the formula: the core word, then one brand" ||
     fail "the run under the formula wrote no title file of the core word and a brand at $out-公式.txt"
 else fail "no 标题公式 window for the grouped library"; fi
+
+# The save chooser's third entry, CSV: a name typed without an extension
+# gets .csv, and the file is a csv of the same run's kind.
+focus "$main" && xdotool key Return  # the focus is still on 开始组合
+if wait_for 30 other 另存为; then
+  sleep 1 && xdotool key End shift+Home BackSpace type --delay 100 "Z:${out//\//\\}-表格"
+  xdotool key Tab sleep 0.5 key Down Down sleep 0.5 key Return
+  wait_for 20 gone 另存为 || fail "the 另存为 chooser stayed open"
+  csv_rows() {
+    [ "$(iconv -f GBK -t UTF-8 "$out-表格.csv" | tr -d '\r' | head -n1)" = 序号,标题,字节数 ] &&
+      [ "$(wc -l < "$out-表格.csv")" = 31 ]
+  }
+  wait_for 60 csv_rows && pass "the save chooser's CSV entry writes a csv, adding .csv to the name" ||
+    fail "no csv of 30 titles at $out-表格.csv"
+else fail "no 另存为 chooser for the csv"; fi
+
+# 预览 (P) shows the next titles in a window of its own; Esc closes it.
+focus "$main" && xdotool key --clearmodifiers alt+space sleep 1 key p
+if wait_for 30 other 预览; then
+  focus "$(other 预览 | head -n1)" && xdotool key Escape
+  wait_for 20 gone 预览 && sleep 1.5 && alive && pass "预览 shows the next run's titles, and Esc closes it" ||
+    fail "Esc did not close the 预览 window, or closed the dialog too"
+else fail "no 预览 window"; fi
 
 if alive && focus "$main" && xdotool key --clearmodifiers alt+F4 && wait_for 30 bash -c "! kill -0 $app_pid"; then
   pass "Alt+F4 on the dialog ends the program" && app_pid=""
