@@ -151,6 +151,18 @@ for _ in $(seq "$RUNS"); do
   done
 done
 settle
+echo "Running the other formats ..."
+for _ in $(seq "$RUNS"); do
+  for format in list csv; do
+    settle
+    measure "F.$format.txt" "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.txt"
+    settle
+    measure "F.$format" "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.txt" --format "$format"
+  done
+  settle
+  measure F.xlsx "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 1000000 -s comma -o "$WORK/out.xlsx" --format xlsx
+  rm -f "$WORK/out.xlsx"
+done
 echo "Running --unique at 10,000,000 titles ..."
 for _ in $(seq "$RUNS"); do
   measure U7.plain "$CLI" -l "$WORK/lib5k-real-$SEED.txt" -c "$CORE" -n 60 -N 10000000 -s comma -o /dev/null
@@ -217,6 +229,13 @@ w1row() {
       -v m="$(maxof "L.$name" 3)" -v c="$(median "L.$name" 4)" -v rc="$(median "L.$name.plain" 4)" 'BEGIN {
       printf "| %s, 1,000,000 titles into a new file | %.3f | %.1f MB | | W1-real without it | %.3f | %.2f | %.3f, %.3f |\n", text, t, m / 1024, r, q, c, rc }'
   done
+  for format in list csv; do
+    awk -v f="$format" -v t="$(median "F.$format" 2)" -v r="$(median "F.$format.txt" 2)" -v q="$(paired "F.$format" "F.$format.txt")" \
+      -v m="$(maxof "F.$format" 3)" -v c="$(median "F.$format" 4)" -v rc="$(median "F.$format.txt" 4)" 'BEGIN {
+      printf "| W1-real as --format %s, 1,000,000 titles into a new file | %.3f | %.1f MB | | W1-real as the title file | %.3f | %.2f | %.3f, %.3f |\n", f, t, m / 1024, r, q, c, rc }'
+  done
+  awk -v t="$(median F.xlsx 2)" -v m="$(maxof F.xlsx 3)" -v c="$(median F.xlsx 4)" 'BEGIN {
+    printf "| W1-real as --format xlsx, 1,000,000 titles into a new file | %.3f | %.1f MB | | none | | | %.3f |\n", t, m / 1024, c }'
   awk -v t="$(median U7 2)" -v r="$(median U7.plain 2)" -v m="$(maxof U7 3)" -v p="$(maxof U7.plain 3)" -v c="$(median U7 4)" -v rc="$(median U7.plain 4)" 'BEGIN {
     printf "| U7: W1-real with --unique, 10,000,000 titles to /dev/null | %.3f | %.1f MB (%.1f bytes a title over the run without it) | | the same without --unique | %.3f | %.2f | %.3f, %.3f |\n",
       t, m / 1024, (m - p) * 1024 / 1e7, r, t / r, c, rc }'
@@ -256,6 +275,10 @@ target "W2-UTF8 <= 20x wc -l" "$(awk -v t="$(median W2u 2)" -v r="$(median W2u.w
 target "W1-real with all four rules <= 5.5x the default run" "$(paired L.all L.all.plain)" 5.5
 target "W1-real with --report <= 13x the default run" "$(paired L.report L.report.plain)" 13
 target "W1-real's words under a formula <= 3x the default run" "$(paired L.formula L.formula.plain)" 3
+target "W1-real as a list <= 1.5x the title file" "$(paired F.list F.list.txt)" 1.5
+target "W1-real as a csv <= 1.5x the title file" "$(paired F.csv F.csv.txt)" 1.5
+target "W1-real as a workbook under 10 s" "$(median F.xlsx 2)" 10
+target "W1-real as a workbook under 100 MB" "$(maxof F.xlsx 3 | awk '{ printf "%.1f MB", $1 / 1024 }')" 99.999
 target "C2: --check of 2,000,000 entries <= 12x their load" \
   "$(awk -v t="$(median C2 2)" -v r="$(median C2.load 2)" 'BEGIN { printf "%.2f", t / r }')" 12
 target "--unique at 10^7 titles keeps <= 16 bytes a title" \

@@ -130,7 +130,8 @@ const char kRulesHelp[] =
 const char kExitHelp[] =
     "Exit status: 0 title file written (--check: no finding); 1 input refused (empty core word,\n"
     "length or count, nothing to draw, library text that cannot be brought to GBK, a core word\n"
-    "holding a banned word, --unique could not make that many titles; --check: findings);\n"
+    "holding a banned word, --unique could not make that many titles, a run a workbook cannot\n"
+    "hold; --check: findings);\n"
     "2 usage error; 3 file error (library unreadable, --check: also library text that cannot be\n"
     "brought to GBK; title file not written; memory ran out; an existing file is left as it\n"
     "was); 4 the banned-word list cannot be read; 5 it is not text; 6 it holds no word;\n"

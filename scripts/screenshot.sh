@@ -3,8 +3,9 @@
 # or the folder given as the first argument), runs it under Xvfb on a Chinese
 # desktop (zh_CN.UTF-8) and takes pictures with ImageMagick's import: the main
 # dialog, the About box, the context menu, the save chooser, the progress
-# window of a long run (cancelled; it leaves no file) and the title formula
-# window with a formula built from the example's grouped library.
+# window of a long run (cancelled; it leaves no file), the title formula
+# window with a formula built from the example's grouped library, and the
+# preview.
 # Needs xvfb, xdotool, imagemagick and the zh_CN.UTF-8 locale (scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -135,6 +136,21 @@ row 8; at 18 297; choose 227 -1; add  # 流量词, as many as fit
 sleep 0.5
 import -window root -crop "${FW}x${FH}+${FX}+${FY}" +repage "$out_dir/formula-window.png"
 echo "wrote $out_dir/formula-window.png"
+xdotool key Escape
+sleep 0.3
+
+# The preview of the plain library's next run, with the fields as they are.
+click_dlu 218 115  # 打开词库
+find_window 打开 >/dev/null
+xdotool key ctrl+l
+xdotool type --delay 20 "$PWD/examples/words.txt"
+xdotool key Return
+sleep 1
+xdotool mousemove --sync "$((MX + 20))" "$((MY + 20))" click 3
+sleep 0.8
+xdotool key p  # 预览(&P)
+preview=$(find_window 预览)
+shoot "$preview" "$out_dir/preview-window.png"
 xdotool key Escape
 sleep 0.3
 
