@@ -1,7 +1,5 @@
-# Reads titles back from a csv (GBK, or UTF-8 with or without a mark) or a
-# workbook with Python's own readers (csv, openpyxl), never the program's,
-# and prints them as UTF-8, one a line; fails when a row is not what its
-# file says.
+# A csv's or a workbook's titles as Python's own readers (csv, openpyxl) see
+# them, as UTF-8 lines; fails when a row is not what its file says.
 import csv
 import sys
 

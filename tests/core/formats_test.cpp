@@ -1,7 +1,5 @@
-// The formats a run writes and the preview, through the session with files
-// in memory: what a sheet cannot hold is refused before anything is
-// written, a failed write leaves the old file in every format, and a
-// preview shows the very titles the run after it writes.
+// The formats and the preview through the session, its files in memory: what
+// fails leaves the old file, and a preview shows the next run's titles.
 #include <gtest/gtest.h>
 
 #include "memory_env.h"
