@@ -6,6 +6,7 @@
 #
 #   bench/compare.sh OLD/cli/wordloom-cli NEW/cli/wordloom-cli
 #   BENCH_RUNS=11 bench/compare.sh ...     more runs (default 7)
+#   BENCH_ONLY='^W1' bench/compare.sh ...  only the workloads whose name matches
 #
 # The libraries are bench/run.sh's, made the same way when missing.
 set -euo pipefail
@@ -50,6 +51,7 @@ middle() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]
 printf '%-22s %10s %10s %10s %10s\n' workload "old CPU" "new CPU" "CPU ratio" "wall ratio"
 for w in "${WORKLOADS[@]}"; do
   name=${w%%|*}
+  [[ -n ${BENCH_ONLY:-} && ! $name =~ $BENCH_ONLY ]] && continue
   read -r -a args <<< "${w#*|}"
   raw=$(mktemp)
   for _ in $(seq "$RUNS"); do

@@ -60,7 +60,7 @@ deb_fields() {
     grep -q '^Depends: .*wx3.2-i18n' "$work/control" && grep -q '^Depends: .*libwxgtk3.2-1 (>= ' "$work/control" &&
     grep -q '^Depends: .*libxlsxwriter4 (>= ' "$work/control"
 }
-check "deb: version $version; Depends from the binaries (wxWidgets, libxlsxwriter) plus wxWidgets' catalogs" deb_fields
+check "deb: version $version; Depends from the binaries (wxWidgets), libxlsxwriter's shlibs and wxWidgets' catalogs" deb_fields
 
 apt_simulate() {
   apt-get install --simulate -o Debug::NoLocking=1 "$deb" | tee "$work/apt"

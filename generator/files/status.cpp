@@ -25,6 +25,7 @@ std::string ReasonText(const Status& status) {
     case Status::kBadName: return "文件名无效";
     case Status::kNoNetworkPath: return "找不到网络路径";
     case Status::kNotReady: return "设备未就绪";
+    case Status::kNoWorkbookLibrary: return "无法载入写 Excel 文件所需的 libxlsxwriter 库";
     case Status::kOther: break;
   }
   const std::string text = SystemErrorText(status.systemError);

@@ -26,6 +26,7 @@ struct Status {
     kBadName,
     kNoNetworkPath,
     kNotReady,
+    kNoWorkbookLibrary,  // libxlsxwriter, opened on the first workbook
     kOther,
   };
 

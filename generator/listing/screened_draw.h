@@ -16,7 +16,7 @@ constexpr int kRedraws = 64;
 constexpr size_t kNoCandidate = SIZE_MAX;
 
 template <class MayGoIn>
-[[gnu::noinline]] size_t DrawAmongThoseLeft(size_t count, CrtRandom& random, MayGoIn& mayGoIn) {
+[[gnu::noinline]] size_t DrawAmongThoseLeft(size_t count, CrtRandom& random, const MayGoIn& mayGoIn) {
   std::vector<uint32_t> left;
   for (size_t c = 0; c < count; ++c)
     if (mayGoIn(c)) left.push_back(static_cast<uint32_t>(c));
@@ -24,7 +24,7 @@ template <class MayGoIn>
 }
 
 template <class MayGoIn>
-inline size_t DrawScreened(const PositionDraw& draw, size_t count, CrtRandom& random, MayGoIn mayGoIn) {
+inline size_t DrawScreened(const PositionDraw& draw, size_t count, CrtRandom& random, const MayGoIn& mayGoIn) {
   for (int i = 0; i < kRedraws; ++i) {
     const size_t c = draw(random);
     if (mayGoIn(c)) return c;

@@ -158,7 +158,7 @@ WriteEnd WriteByTitle(const TitleRecipe& recipe, Draws& draws, Review& review, i
 // them out: while the buffer surely holds one more, as many as it does (a
 // review's batch at most).
 template <class Draws, class Review, class Lines>
-WriteEnd WriteLines(const TitleRecipe& recipe, Draws& draws, Review& review, int32_t count, ChunkedOutput& out,
+[[gnu::noinline]] WriteEnd WriteLines(const TitleRecipe& recipe, Draws& draws, Review& review, int32_t count, ChunkedOutput& out,
                     const Lines& lines) {
   const std::string_view header = lines.Header();
   out.Append(header.data(), header.size(), 0);
