@@ -194,7 +194,7 @@ bool FormulaDraws::Next(int64_t length, std::string_view& entry) {
     if ((!apart_ || taken_ > 0) && used_.Holds(fit.id)) return false;
     if (bannedJoins_ && bannedJoins_->Joins(pool.Text(fit))) return false;
     // One the later slots counted on leaves them to take the next shortest.
-    if (std::find(reserved_.begin(), reserved_.end(), fit.id) == reserved_.end()) return true;
+    if (reserved_.empty() || std::find(reserved_.begin(), reserved_.end(), fit.id) == reserved_.end()) return true;
     const int64_t without = Need(slot_, taken_ + 1, fit.id, nullptr);
     return without < kNoRoom && Fits(fit.size + without, length, recipe_.maxLength);
   };
