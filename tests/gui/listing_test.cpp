@@ -30,6 +30,13 @@ class MenuDlg : public CTitleDlg {
     event.SetEventObject(this);
     ProcessWindowEvent(event);
   }
+  // The fields a run takes, core word "core" and the list's first separator ",".
+  void Fill(const char* length, const char* count) {
+    wxDynamicCast(FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
+    wxDynamicCast(FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue(length);
+    wxDynamicCast(FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue(count);
+    separatorList()->SetSelection(0);
+  }
 
  protected:
   bool DoPopupMenu(wxMenu* menu, int, int) override {
@@ -114,10 +121,7 @@ TEST(ListingMenuTest, CheckEntryShowsTheLibraryAndTheLastRunsReports) {
 
   test::TempDir tmp;
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", test::Gbk("core\naaa\naaa\n最佳\n")));
-  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("10");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
-  dlg.separatorList()->SetSelection(0);
+  dlg.Fill("10", "2");
   wxTEST_DIALOG(dlg.ChooseFromMenu(kCheck),
                 ExpectReport({"第 3 行“aaa”，与第 2 行相同", "第 4 行“最佳”，含“最佳”", "放不进标题的词条（中心词“core”，长度 10 字节）：0 行"}));
   // After a run its report follows the library's.
@@ -130,10 +134,7 @@ TEST(ListingMenuTest, RulesEntrySetsTheRulesForTheRunsThatFollow) {
   dlg.Show();
   test::TempDir tmp;
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "core\naaa\nbbb\nccc\n"));
-  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("17");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
-  dlg.separatorList()->SetSelection(0);
+  dlg.Fill("17", "2");
   const auto list = test::WriteFile(tmp / "banned.txt", "bbb\n");
   wxTEST_DIALOG(dlg.ChooseFromMenu(kRules), SetRules({true, false, false, false}, {false, false, false, false}, list));
   EXPECT_EQ(dlg.GetTitle().utf8_string(), "Wordloom - 规则：词条不重复");
@@ -153,10 +154,7 @@ TEST(ListingMenuTest, FormulaEntryBuildsTheFormulaTheRunsFollow) {
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "plain.txt", "core\naaa\n"));
   wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), ExpectMessage(msg::FormulaNoGroups((tmp / "plain.txt").string())));
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "[a]\naaa\na\n\n[b]\nB\n"));
-  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("20");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
-  dlg.separatorList()->SetSelection(0);
+  dlg.Fill("20", "2");
   wxTEST_DIALOG(dlg.ChooseFromMenu(kFormula), BuildFormula({"a（2 个词条）", "b（1 个词条）"}));
   EXPECT_EQ(dlg.GetTitle().utf8_string(), "Wordloom - 公式：b×1-2 + 中心词 + a×尽量多");
   // b's range takes 1 + 41%2, but b has only B; a takes both its entries, 6334%2 a first.
@@ -171,10 +169,7 @@ TEST(ListingMenuTest, PreviewEntryShowsTheTitlesTheNextRunWrites) {
   wxTEST_DIALOG(dlg.ChooseFromMenu(kPreview), ExpectMessage(msg::kCoreWordRequired));
   test::TempDir tmp;
   dlg.session().ChooseLibrary(test::WriteFile(tmp / "lib.txt", "core\naaa\nbbb\nccc\n"));
-  wxDynamicCast(dlg.FindWindow(IDC_CORE_WORD), wxTextCtrl)->SetValue("core");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_LENGTH), wxTextCtrl)->SetValue("10");
-  wxDynamicCast(dlg.FindWindow(IDC_TITLE_COUNT), wxTextCtrl)->SetValue("2");
-  dlg.separatorList()->SetSelection(0);
+  dlg.Fill("10", "2");
   // Twice the same: a preview leaves the sequence where it is.
   for (int i = 0; i < 2; ++i)
     wxTEST_DIALOG(dlg.ChooseFromMenu(kPreview),
