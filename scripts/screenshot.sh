@@ -75,14 +75,21 @@ click_dlu() {  # a click at a point of the dialog template, in dialog units
   xdotool mousemove --sync "$((MX + $1 * MW / 320))" "$((MY + $2 * MH / 200))" click 1
   sleep 0.5
 }
+open_library() {  # 打开词库, the chooser given the path of $1
+  click_dlu 218 115
+  find_window 打开 >/dev/null
+  xdotool key ctrl+l
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+  sleep 1
+}
+context_menu() {  # the window's own menu, beside 关于
+  xdotool mousemove --sync "$((MX + 20))" "$((MY + 20))" click 3
+  sleep 0.8
+}
 runs=$(mktemp -d "$PWD/$build_dir/screenshot-run-XXXXXX")
 trap 'kill -CONT "$pid" 2>/dev/null; kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null; rm -rf "$runs"' EXIT
-click_dlu 218 115  # 打开词库
-find_window 打开 >/dev/null
-xdotool key ctrl+l
-xdotool type --delay 20 "$PWD/examples/words.txt"
-xdotool key Return
-sleep 1
+open_library "$PWD/examples/words.txt"
 click_dlu 174 47 && xdotool type --delay 50 连衣裙
 click_dlu 134 73 && xdotool type 60
 click_dlu 160 92 && xdotool key Down Return
@@ -111,14 +118,8 @@ sleep 1
 [ -z "$(ls -A "$runs")" ] || { echo "screenshot.sh: the cancelled run left files: $(ls -A "$runs")" >&2; exit 1; }
 
 # The formula window, from the grouped example: a formula built with clicks.
-click_dlu 218 115  # 打开词库
-find_window 打开 >/dev/null
-xdotool key ctrl+l
-xdotool type --delay 20 "$PWD/examples/grouped-words.txt"
-xdotool key Return
-sleep 1
-xdotool mousemove --sync "$((MX + 20))" "$((MY + 20))" click 3
-sleep 0.8
+open_library "$PWD/examples/grouped-words.txt"
+context_menu
 xdotool key f  # 标题公式(&F)
 formula=$(find_window 标题公式)
 eval "$(xdotool getwindowgeometry --shell "$formula")"
@@ -140,14 +141,8 @@ xdotool key Escape
 sleep 0.3
 
 # The preview of the plain library's next run, with the fields as they are.
-click_dlu 218 115  # 打开词库
-find_window 打开 >/dev/null
-xdotool key ctrl+l
-xdotool type --delay 20 "$PWD/examples/words.txt"
-xdotool key Return
-sleep 1
-xdotool mousemove --sync "$((MX + 20))" "$((MY + 20))" click 3
-sleep 0.8
+open_library "$PWD/examples/words.txt"
+context_menu
 xdotool key p  # 预览(&P)
 preview=$(find_window 预览)
 shoot "$preview" "$out_dir/preview-window.png"
