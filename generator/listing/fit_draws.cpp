@@ -31,6 +31,7 @@ FitDraws::FitDraws(const TitleRecipe& recipe, const std::vector<uint32_t>& ids, 
     const size_t count = Count(maxLength_ - room);
     byRoom_.push_back({count, PositionDraw(std::max<size_t>(count, 1))});
   }
+  rooms_ = rooms;
 }
 
 size_t FitDraws::Count(int64_t length) const {

@@ -35,7 +35,7 @@ class FitDraws {
     // on the title's length.
     if (everyFitsOnce_ && Fits(longest_, length, maxLength_)) return {all_.size(), drawAll_};
     const int64_t room = maxLength_ - length;
-    if (room >= 0 && room < static_cast<int64_t>(byRoom_.size())) return byRoom_[static_cast<size_t>(room)];
+    if (room >= 0 && room < rooms_) return byRoom_[static_cast<size_t>(room)];
     const size_t count = Count(length);
     return {count, PositionDraw(count)};
   }
@@ -54,6 +54,7 @@ class FitDraws {
   const int64_t maxLength_;
   std::vector<Fit> all_;        // shortest first
   std::vector<Fitting> byRoom_;  // by room left, for the rooms a title meets
+  int64_t rooms_ = 0;            // byRoom_.size(), which a draw asks for
   bool placesIn32Bits_ = false;  // the library's text is under 4 GB: the Fits' places are right
   bool everyFitsOnce_ = false;  // the shortcut when every entry fits: it needs the places
   int64_t longest_ = 0;

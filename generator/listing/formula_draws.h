@@ -29,6 +29,8 @@ class FormulaDraws {
   // `slots` name only groups that `groups` holds.
   FormulaDraws(const TitleRecipe& recipe, const WordGroups& groups, const std::vector<FormulaSlot>& slots,
                const EntryIds& ids, const BannedWords* avoid, CrtRandom random, bool record);
+  FormulaDraws(const FormulaDraws&) = delete;  // the slots point into its pools
+  FormulaDraws& operator=(const FormulaDraws&) = delete;
 
   // The first slot whose least count the limit cannot hold even with each
   // group's shortest entries, or slots.size() when the limit holds them
@@ -70,6 +72,7 @@ class FormulaDraws {
     size_t pool;
     int32_t least, most;
     PositionDraw range;  // a range's number above its least
+    const FitDraws* fits = nullptr;  // pools_[pool], once pools_ is made
   };
 
   // The bytes the least counts from slot `from` on take after the next
@@ -90,6 +93,7 @@ class FormulaDraws {
   const int64_t step_;  // a separator's bytes
   const std::string_view core_;
   std::vector<Slot> slots_;
+  size_t slotCount_ = 0;  // slots_.size(), which a draw asks for
   std::vector<FitDraws> pools_;  // a group's texts that may be drawn, shortest first
   CrtRandom random_;
   const bool record_;
