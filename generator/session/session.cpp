@@ -108,6 +108,23 @@ const BannedWords* ReadBannedList(Session::State& state, FrontEnd& frontEnd, Ban
   return &file;
 }
 
+// A command's work, with running out of memory told as a refusal is.
+template <class Work>
+Outcome Guarded(FrontEnd& frontEnd, Work work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    frontEnd.ShowMessage(msg::kOutOfMemory);
+    return Outcome::kOutOfMemory;
+  }
+}
+
+// Why a run gave up, as the user reads it.
+std::string GaveUpText(const RuledRun& ruled, int32_t count) {
+  return ruled.gaveUp == RuledRun::kFormulaSlot ? msg::FormulaBlockedByBannedWords(UniqueTitles::kTries)
+                                                : msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries);
+}
+
 // The formula's slots; false with the outcome to end on. An empty text is no formula.
 bool ReadFormula(const std::string& text, FrontEnd& frontEnd, std::vector<FormulaSlot>& slots, Outcome& failed) {
   slots.clear();
@@ -160,9 +177,7 @@ Outcome PreviewTitles(Session::State& state, const TitleRecipe& recipe, int32_t 
   std::vector<CollectedTitle> made;
   CrtRandom random(state.randomState);
   if (WriteRuledTitles(recipe, random, titles, out, ruled, {}, &made) == WriteEnd::kGaveUp) {
-    frontEnd.ShowMessage(ruled.gaveUp == RuledRun::kFormulaSlot
-                             ? msg::FormulaBlockedByBannedWords(UniqueTitles::kTries)
-                             : msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
+    frontEnd.ShowMessage(GaveUpText(ruled, count));
     return Outcome::kInputRefused;
   }
   preview = TitlePreview();
@@ -261,9 +276,7 @@ Outcome Generate(Session::State& state, const RunInputs& inputs, const std::vect
   file.Abort();
   if (ending == WriteEnd::kCancelled) return Outcome::kWriteCancelled;
   if (ending == WriteEnd::kGaveUp) {
-    frontEnd.ShowMessage(ruled.gaveUp == RuledRun::kFormulaSlot
-                             ? msg::FormulaBlockedByBannedWords(UniqueTitles::kTries)
-                             : msg::UniqueTitlesExhausted(ruled.made, count, UniqueTitles::kTries));
+    frontEnd.ShowMessage(GaveUpText(ruled, count));
     return Outcome::kInputRefused;
   }
   frontEnd.ShowMessage(msg::TitleFileUnwritable(state.env.Display(*target), ReasonText(failure)));
@@ -301,12 +314,9 @@ Outcome RunOrPreview(Session::State& state, const RunInputs& inputs, FrontEnd& f
   std::vector<FormulaSlot> slots;
   Outcome failed;
   if (!CheckInputs(inputs, frontEnd, count, maxLength, slots, failed)) return failed;
-  try {
+  return Guarded(frontEnd, [&] {
     return Generate(state, inputs, slots, count, maxLength, frontEnd, preview);
-  } catch (const std::bad_alloc&) {
-    frontEnd.ShowMessage(msg::kOutOfMemory);
-    return Outcome::kOutOfMemory;
-  }
+  });
 }
 
 }  // namespace
@@ -318,7 +328,7 @@ Outcome Session::Preview(const RunInputs& inputs, FrontEnd& frontEnd, TitlePrevi
 }
 
 Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryReport& report) {
-  try {
+  return Guarded(frontEnd, [&] {
     report = LibraryReport();
     Outcome failed;
     std::vector<FormulaSlot> slots;
@@ -349,14 +359,11 @@ Outcome Session::Check(const RunInputs& inputs, FrontEnd& frontEnd, LibraryRepor
     }
     CheckFormula(words, ids, groups, slots, recipe ? &*recipe : nullptr, formula);
     return Outcome::kChecked;
-  } catch (const std::bad_alloc&) {
-    frontEnd.ShowMessage(msg::kOutOfMemory);
-    return Outcome::kOutOfMemory;
-  }
+  });
 }
 
 Outcome Session::ReadGroups(FrontEnd& frontEnd, std::vector<GroupSummary>& groups) {
-  try {
+  return Guarded(frontEnd, [&] {
     groups.clear();
     Outcome failed;
     Bytes text;
@@ -370,10 +377,7 @@ Outcome Session::ReadGroups(FrontEnd& frontEnd, std::vector<GroupSummary>& group
       return Outcome::kFormulaNoGroups;
     }
     return Outcome::kChecked;
-  } catch (const std::bad_alloc&) {
-    frontEnd.ShowMessage(msg::kOutOfMemory);
-    return Outcome::kOutOfMemory;
-  }
+  });
 }
 
 }  // namespace wordloom
