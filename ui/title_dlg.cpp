@@ -152,19 +152,10 @@ void CTitleDlg::OnPreview() {
     wxBusyCursor busy;
     if (m_session.Preview(*inputs, frontEnd, preview) != wordloom::Outcome::kChecked) return;
   }
-  std::string titles, shown = "下次生成的前 " + std::to_string(preview.titles.size()) + " 个标题（单条标题长度上限 " +
-                              std::to_string(preview.limit) + " 字节）：\n";
-  for (size_t i = 0; i < preview.titles.size(); ++i) {
-    const std::string title = wordloom::GbkToUtf8(preview.titles[i].text);
-    titles += title + "\n";
-    shown += "标题" + std::to_string(i) + ":" + title + "（" + std::to_string(preview.titles[i].bytes) + "/" +
-             std::to_string(preview.limit) + " 字节）\n";
-  }
-  // The report is on these titles, not on a run.
-  std::string report = wordloom::msg::BatchReportText(preview.report);
-  report = "这些标题的检查结果" + report.substr(report.find('\n'));
-  shown += "\n" + report;
-  CCheckDlg dlg(this, wxString::FromUTF8(shown), wxString::FromUTF8("预览"), wxString::FromUTF8(titles));
+  std::string titles;
+  for (const wordloom::TitlePreview::Title& title : preview.titles) titles += wordloom::GbkToUtf8(title.text) + "\n";
+  CCheckDlg dlg(this, wxString::FromUTF8(wordloom::msg::PreviewText(preview)), wxString::FromUTF8("预览"),
+                wxString::FromUTF8(titles));
   dlg.ShowModal();
 }
 

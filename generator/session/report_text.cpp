@@ -188,8 +188,10 @@ std::string LibraryReportText(const LibraryReport& r) {
   return t;
 }
 
-std::string BatchReportText(const BatchReport& r) {
-  std::string t = "本次生成的检查结果\n";
+namespace {
+
+std::string BatchReportText(const BatchReport& r, const char* heading) {
+  std::string t = std::string(heading) + "\n";
   const std::string rules = RulesText(r.rules);
   t += "生成规则：" + (rules.empty() ? std::string("无") : rules) + "\n";
   t += "写入的标题：" + std::to_string(r.titles) + " 条\n";
@@ -213,6 +215,19 @@ std::string BatchReportText(const BatchReport& r) {
   kind("含违禁词的标题", r.banned, r.bannedExamples, "含");
   t += "违禁词：" + ListName(r.bannedList) + "\n";
   return t;
+}
+
+}  // namespace
+
+std::string BatchReportText(const BatchReport& r) { return BatchReportText(r, "本次生成的检查结果"); }
+
+std::string PreviewText(const TitlePreview& preview) {
+  const std::string limit = std::to_string(preview.limit);
+  std::string t = "下次生成的前 " + std::to_string(preview.titles.size()) + " 个标题（单条标题长度上限 " + limit + " 字节）：\n";
+  for (size_t i = 0; i < preview.titles.size(); ++i)
+    t += "标题" + std::to_string(i) + ":" + GbkToUtf8(preview.titles[i].text) + "（" +
+         std::to_string(preview.titles[i].bytes) + "/" + limit + " 字节）\n";
+  return t + "\n" + BatchReportText(preview.report, "这些标题的检查结果");
 }
 
 }  // namespace wordloom::msg

@@ -10,6 +10,7 @@
 
 #include "wordloom/formula.h"
 #include "wordloom/listing.h"
+#include "wordloom/session.h"
 
 // Everything a generate command tells the user, as UTF-8. Front ends convert
 // to whatever their surface needs (terminal encoding, wxString).
@@ -51,6 +52,9 @@ std::string XlsxTitleTooLong(int64_t characters, int32_t maxLength);
 // The reports, as the user reads them: a line each, the examples indented.
 std::string LibraryReportText(const LibraryReport& report);
 std::string BatchReportText(const BatchReport& report);
+// The preview window's text: each title with its bytes against the limit,
+// then the report on these titles.
+std::string PreviewText(const TitlePreview& preview);
 // The rules that are on, in a few words; empty when none is.
 std::string RulesText(const TitleRules& rules);
 // A formula as the user reads it (UTF-8): its slots with their counts,
