@@ -33,15 +33,23 @@ namespace {
 constexpr unsigned kScClose = 0xF060;
 constexpr int kCloseEntry = wxID_CLOSE;
 
-// The entries beside About, in menu order: their texts and commands.
-constexpr std::pair<int, unsigned> kListingEntries[] = {
-    {IDS_CHECKLIBRARY, IDM_CHECKLIBRARY}, {IDS_PREVIEW, IDM_PREVIEW}, {IDS_RULES, IDM_RULES}, {IDS_FORMULA, IDM_FORMULA}};
+// The entries beside About, in menu order: their texts, commands and what
+// each opens.
+struct ListingEntry {
+  int text;
+  unsigned command;
+  void (CTitleDlg::*open)();
+};
+constexpr ListingEntry kListingEntries[] = {{IDS_CHECKLIBRARY, IDM_CHECKLIBRARY, &CTitleDlg::OnCheckLibrary},
+                                            {IDS_PREVIEW, IDM_PREVIEW, &CTitleDlg::OnPreview},
+                                            {IDS_RULES, IDM_RULES, &CTitleDlg::OnRules},
+                                            {IDS_FORMULA, IDM_FORMULA, &CTitleDlg::OnFormula}};
 
 bool IsOurCommand(unsigned id) {
   const unsigned command = id & 0xFFF0;
   if (command == IDM_ABOUTBOX) return true;
-  for (const auto& entry : kListingEntries)
-    if (command == entry.second) return true;
+  for (const ListingEntry& entry : kListingEntries)
+    if (command == entry.command) return true;
   return false;
 }
 
@@ -79,9 +87,9 @@ void CTitleDlg::OnInitDialog(wxInitDialogEvent& event) {
     if (about && *about) {
       ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
       // The listing entries stand above About, which stays the last entry.
-      for (const auto& [id, command] : kListingEntries) {
-        const wxString text = wxString::FromUTF8(wordloom::res::StringResource(id));
-        ::AppendMenuW(hSysMenu, MF_STRING, command, text.wc_str());
+      for (const ListingEntry& entry : kListingEntries) {
+        const wxString text = wxString::FromUTF8(wordloom::res::StringResource(entry.text));
+        ::AppendMenuW(hSysMenu, MF_STRING, entry.command, text.wc_str());
       }
       const wxString text = wxString::FromUTF8(about);
       ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, text.wc_str());
@@ -216,21 +224,11 @@ void CTitleDlg::OnSysCommand(unsigned nID, long lParam) {
     dlgAbout.ShowModal();
     return;
   }
-  if ((nID & 0xFFF0) == IDM_CHECKLIBRARY) {
-    OnCheckLibrary();
-    return;
-  }
-  if ((nID & 0xFFF0) == IDM_RULES) {
-    OnRules();
-    return;
-  }
-  if ((nID & 0xFFF0) == IDM_FORMULA) {
-    OnFormula();
-    return;
-  }
-  if ((nID & 0xFFF0) == IDM_PREVIEW) {
-    OnPreview();
-    return;
+  for (const ListingEntry& entry : kListingEntries) {
+    if ((nID & 0xFFF0) == entry.command) {
+      (this->*entry.open)();
+      return;
+    }
   }
 #ifdef __WXMSW__
   wxDialog::MSWWindowProc(WM_SYSCOMMAND, nID, lParam);
@@ -304,8 +302,8 @@ void CTitleDlg::ShowSystemMenu(const wxPoint& screenPos) {
   const char* about = wordloom::res::StringResource(IDS_ABOUTBOX);
   if (about && *about) {
     menu.AppendSeparator();
-    for (const auto& [id, command] : kListingEntries)
-      menu.Append(static_cast<int>(command), wxString::FromUTF8(wordloom::res::StringResource(id)));
+    for (const ListingEntry& entry : kListingEntries)
+      menu.Append(static_cast<int>(entry.command), wxString::FromUTF8(wordloom::res::StringResource(entry.text)));
     menu.Append(IDM_ABOUTBOX, wxString::FromUTF8(about));
   }
   PopupMenu(&menu, ScreenToClient(screenPos));
